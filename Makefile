@@ -1,0 +1,36 @@
+# The two commands: `make run` and `make test`. Each installs what is
+# missing, configures and builds first.
+
+BUILD ?= build
+BUILD_TYPE ?= RelWithDebInfo
+CMAKE_FLAGS ?=
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps configure build run test bench screenshot clean
+
+all: build
+
+deps:
+	@./scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -z "$$DISPLAY" ]; then echo "make run needs a display (DISPLAY is not set)."; exit 1; fi
+	$(BUILD)/app/triview
+
+test: build
+	./scripts/with-display.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+bench: build
+	./scripts/with-display.sh ./scripts/run-benchmarks.sh $(BUILD)
+
+screenshot: build
+	./scripts/screenshot.sh $(BUILD)/app/triview
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,34 @@
+#!/bin/sh
+# Installs the Debian packages triview needs to build, test and run.
+# Idempotent: does nothing when every package is already installed.
+set -eu
+
+PACKAGES="
+  g++ make cmake pkg-config
+  qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev libxkbcommon-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-dev
+  xvfb xauth libgl1-mesa-dri xdotool x11-utils imagemagick
+  fonts-arphic-uming fonts-urw-base35
+  desktop-file-utils dpkg-dev file
+"
+
+missing=""
+for pkg in $PACKAGES; do
+  if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q '^install ok installed$'; then
+    missing="$missing $pkg"
+  fi
+done
+
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then
+  as_root=""
+else
+  as_root="sudo"
+fi
+
+echo "Installing:$missing"
+$as_root apt-get update -qq
+# shellcheck disable=SC2086
+DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y -qq --no-install-recommends $missing
