@@ -1,0 +1,98 @@
+// The tri reader on a 10922-triangle file: counting, loading and both, in
+// bytes per second, beside the bare std::from_chars parse of the same text.
+#include "GeneratedModel.h"
+#include "app/runtime/RuntimeServices.h"
+#include "model/TriReader.h"
+
+#include <benchmark/benchmark.h>
+
+namespace triview::bench {
+namespace {
+
+class NoDialogs : public RuntimeServices
+{
+public:
+    std::string inputBox(std::string_view, std::string_view) override { return {}; }
+    void messageBox(std::string_view, std::optional<std::string_view>) override {}
+    float timer() override { return 0.0f; }
+    void doEvents() override {}
+};
+
+// Keeps each triangle, as the vertex store does, but in memory.
+class MemoryStore : public TriangleSink
+{
+public:
+    VbBoolean InitGeometry(const TriangleRecord& triangle) override
+    {
+        m_triangles.assign(kTriangles, {});
+        m_triangles[0] = triangle;
+        return vbTrue;
+    }
+    VbBoolean InitGeometry2(const TriangleRecord& triangle, std::int16_t VertexCursor) override
+    {
+        m_triangles[static_cast<std::size_t>(VertexCursor / 3)] = triangle;
+        return vbTrue;
+    }
+
+private:
+    std::vector<TriangleRecord> m_triangles;
+};
+
+std::int64_t fileBytes()
+{
+    return static_cast<std::int64_t>(readFile(generatedModelFile()).size());
+}
+
+void BM_BareParse(benchmark::State& state)
+{
+    const std::string text = readFile(generatedModelFile());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(bareParse(text));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
+}
+
+void BM_Counttri(benchmark::State& state)
+{
+    const std::string& file = generatedModelFile();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(counttri(file));
+    state.SetBytesProcessed(state.iterations() * fileBytes());
+}
+
+void BM_Loadtri(benchmark::State& state)
+{
+    const std::string& file = generatedModelFile();
+    NoDialogs runtime;
+    MemoryStore store;
+    for (auto _ : state) {
+        std::int16_t cursor = 0;
+        loadtri(file, kTriangles, cursor, store, runtime);
+        benchmark::DoNotOptimize(cursor);
+    }
+    state.SetBytesProcessed(state.iterations() * fileBytes());
+}
+
+// What start-up does with the file: count it, then load it.
+void BM_CounttriThenLoadtri(benchmark::State& state)
+{
+    const std::string& file = generatedModelFile();
+    NoDialogs runtime;
+    MemoryStore store;
+    for (auto _ : state) {
+        std::int16_t cursor = 0;
+        const std::int16_t count = counttri(file);
+        loadtri(file, count, cursor, store, runtime);
+        benchmark::DoNotOptimize(cursor);
+    }
+    state.SetBytesProcessed(state.iterations() * fileBytes());
+}
+
+BENCHMARK(BM_BareParse)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Counttri)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Loadtri)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CounttriThenLoadtri)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace triview::bench
+
+BENCHMARK_MAIN();

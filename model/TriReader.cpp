@@ -1,0 +1,116 @@
+#include "model/TriReader.h"
+
+#include "app/runtime/CheckedMath.h"
+#include "app/runtime/RuntimeError.h"
+#include "app/runtime/RuntimeServices.h"
+#include "model/TextInputFile.h"
+
+#include <string_view>
+
+namespace triview {
+
+namespace {
+
+constexpr std::string_view header = "Triangle";
+
+// Runs fn, giving an error it raises without a place the file and line.
+template <typename Fn>
+auto atLine(const TextInputFile& file, int line, Fn&& fn)
+{
+    try {
+        return fn();
+    } catch (const RuntimeError& e) {
+        if (!e.fileName().empty())
+            throw;
+        throw RuntimeError(e.number(), file.fileName(), line, e.detail());
+    }
+}
+
+// Header line, colour group and three corners; the fourth to sixth number of
+// each group are read and dropped.
+TriangleRecord readRecord(TextInputFile& file)
+{
+    float group[6];
+    TriangleRecord record {};
+    file.lineInput();
+    const int colourLine = file.line();
+    file.inputNumbers(group);
+    record.packedColour
+        = atLine(file, colourLine, [&] { return packedColour(group[0], group[1], group[2]); });
+    for (Corner& corner : record.corners) {
+        file.inputNumbers(group);
+        corner = { group[0], group[1], group[2] };
+    }
+    return record;
+}
+
+} // namespace
+
+std::int16_t counttri(const std::string& ModelFileName)
+{
+    TextInputFile CountFile(ModelFileName);
+    return countHeaders(CountFile);
+}
+
+std::int16_t countHeaders(TextInputFile& CountFile)
+{
+    std::int16_t count = 0;
+    // Lines other than headers only need skipping.
+    while (CountFile.skipPastLine(header)) {
+        try {
+            count = checked::add16(count, 1);
+        } catch (const RuntimeError& error) {
+            // The header just passed is the line before, unless it ended
+            // the file without a line end.
+            const int line = CountFile.line() - (CountFile.afterLineEnd() ? 1 : 0);
+            throw RuntimeError(error.number(), CountFile.fileName(), line);
+        }
+    }
+    return count;
+}
+
+void loadtri(const std::string& ModelFileName, std::int16_t TriangleCount,
+             std::int16_t& VertexCursor, TriangleSink& store, RuntimeServices& runtime)
+{
+    TextInputFile ModelFile(ModelFileName);
+    loadRecords(ModelFile, TriangleCount, VertexCursor, store, runtime);
+}
+
+void loadRecords(TextInputFile& ModelFile, std::int16_t TriangleCount,
+                 std::int16_t& VertexCursor, TriangleSink& store, RuntimeServices& runtime)
+{
+    const std::int32_t capacity = 3 * std::int32_t { TriangleCount };
+    bool first = true; // the first record is read with no end-of-file test before it
+    while (first || !ModelFile.eof()) {
+        const int recordLine = ModelFile.line();
+        const TriangleRecord record = readRecord(ModelFile);
+        // The buffer holds TriangleCount triangles, one per counted header;
+        // a file with more records than that must not write past it.
+        if (VertexCursor + 3 > capacity)
+            throw RuntimeError(err::SubscriptOutOfRange, ModelFile.fileName(), recordLine,
+                               "三角形記錄多於「Triangle」標頭行,頂點緩衝區放不下這一筆");
+        const VbBoolean stored
+            = first ? store.InitGeometry(record) : store.InitGeometry2(record, VertexCursor);
+        VertexCursor = atLine(ModelFile, recordLine, [&] { return checked::add16(VertexCursor, 3); });
+        if (stored == vbFalse) {
+            runtime.messageBox("不能建立D3D VertexBuffer");
+            endProgram(1);
+        }
+        first = false;
+    }
+}
+
+std::int32_t packedColour(float c0, float c1, float c2)
+{
+    // The products of a float by powers of two are exact in double and
+    // cannot overflow it, so the only fault is a term beyond 32 bits, which
+    // toInt32 raises (also for an infinite or NaN component). A test of the
+    // floating-point status here could never fire and costs more than the
+    // rest of the record.
+    const std::int32_t redTerm = checked::toInt32(static_cast<double>(c0) * 256.0 * 256.0);
+    const std::int32_t greenTerm = checked::toInt32(static_cast<double>(c1) * 256.0);
+    const std::int32_t blueTerm = checked::toInt32(c2);
+    return checked::add32(checked::add32(redTerm, greenTerm), blueTerm);
+}
+
+} // namespace triview
