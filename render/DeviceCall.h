@@ -1,0 +1,16 @@
+// A failing device call (negative result code) raises a runtime error that
+// carries the code and names the operation.
+#pragma once
+
+#include "app/runtime/RuntimeError.h"
+#include "render/D3DTypes.h"
+
+namespace triview {
+
+inline void checkDeviceCall(HRESULT hr, const char* operation)
+{
+    if (failed(hr))
+        throw deviceError(hr, operation);
+}
+
+} // namespace triview

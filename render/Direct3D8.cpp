@@ -1,0 +1,89 @@
+#include "render/Direct3D8.h"
+
+#include "render/DeviceSeam.h"
+#include "render/Direct3DDevice8.h"
+#include "render/PresentTarget.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <cmath>
+
+namespace triview {
+
+namespace {
+constexpr std::uint32_t kMaxBackBufferSide = 16384;
+}
+
+DirectX8::DirectX8(std::shared_ptr<DeviceSeam> seam)
+    : m_seam(std::move(seam))
+{
+}
+
+std::unique_ptr<Direct3D8> DirectX8::Direct3DCreate()
+{
+    if (m_seam && (failed(m_seam->enter("Direct3DCreate")) || m_seam->yieldsNothing("Direct3DCreate")))
+        return nullptr;
+    return std::make_unique<Direct3D8>(m_seam);
+}
+
+Direct3D8::Direct3D8(std::shared_ptr<DeviceSeam> seam)
+    : m_seam(std::move(seam))
+{
+}
+
+Direct3D8::~Direct3D8()
+{
+    if (m_seam)
+        m_seam->enter("Release:Direct3D");
+}
+
+HRESULT Direct3D8::GetAdapterDisplayMode(std::uint32_t adapter, D3DDISPLAYMODE& mode)
+{
+    if (m_seam)
+        if (const HRESULT hr = m_seam->enter("GetAdapterDisplayMode"); failed(hr))
+            return hr;
+    if (adapter != D3DADAPTER_DEFAULT)
+        return D3DERR_INVALIDCALL;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return D3DERR_NOTAVAILABLE;
+    const QSize pixels = screen->size() * screen->devicePixelRatio();
+    mode.Width = static_cast<std::uint32_t>(pixels.width());
+    mode.Height = static_cast<std::uint32_t>(pixels.height());
+    mode.RefreshRate = static_cast<std::uint32_t>(std::lround(screen->refreshRate()));
+    mode.Format = screen->depth() >= 24 ? D3DFMT_X8R8G8B8
+        : screen->depth() == 16         ? D3DFMT_R5G6B5
+                                        : D3DFMT_UNKNOWN;
+    return D3D_OK;
+}
+
+HRESULT Direct3D8::CreateDevice(std::uint32_t adapter, std::uint32_t deviceType,
+                                PresentTarget* focusWindow, std::uint32_t behaviorFlags,
+                                const D3DPRESENT_PARAMETERS& parameters,
+                                std::unique_ptr<Direct3DDevice8>& device)
+{
+    if (m_seam)
+        if (const HRESULT hr = m_seam->enter("CreateDevice"); failed(hr))
+            return hr;
+    if (deviceType != D3DDEVTYPE_HAL || parameters.Windowed != 1 || parameters.MultiSampleType != 0)
+        return D3DERR_NOTAVAILABLE;
+    const bool backBufferFormatOk = parameters.BackBufferFormat == D3DFMT_X8R8G8B8
+        || parameters.BackBufferFormat == D3DFMT_A8R8G8B8;
+    const bool depthOk = parameters.EnableAutoDepthStencil == 0
+        || (parameters.EnableAutoDepthStencil == 1 && parameters.AutoDepthStencilFormat == D3DFMT_D16);
+    if (adapter != D3DADAPTER_DEFAULT || focusWindow == nullptr
+        || behaviorFlags != D3DCREATE_SOFTWARE_VERTEXPROCESSING || !backBufferFormatOk
+        || parameters.BackBufferCount > 1 || parameters.SwapEffect < D3DSWAPEFFECT_DISCARD
+        || parameters.SwapEffect > D3DSWAPEFFECT_COPY_VSYNC || !depthOk
+        || parameters.BackBufferWidth > kMaxBackBufferSide
+        || parameters.BackBufferHeight > kMaxBackBufferSide)
+        return D3DERR_INVALIDCALL;
+
+    const QSize client = focusWindow->pixelSize();
+    const QSize size(parameters.BackBufferWidth ? int(parameters.BackBufferWidth) : client.width(),
+                     parameters.BackBufferHeight ? int(parameters.BackBufferHeight) : client.height());
+    return Direct3DDevice8::create(*focusWindow, size, parameters.EnableAutoDepthStencil == 1, m_seam,
+                                   device);
+}
+
+} // namespace triview

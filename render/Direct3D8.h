@@ -1,0 +1,57 @@
+// The root object and the Direct3D object: where a device comes from.
+#pragma once
+
+#include "render/D3DTypes.h"
+
+#include <functional>
+#include <memory>
+
+namespace triview {
+
+class DeviceSeam;
+class Direct3DDevice8;
+class PresentTarget;
+
+class Direct3D8
+{
+public:
+    explicit Direct3D8(std::shared_ptr<DeviceSeam> seam);
+    ~Direct3D8();
+
+    // Adapter 0 only: the primary screen's size and format, D3DFMT_X8R8G8B8
+    // for a true-colour screen. D3DERR_NOTAVAILABLE without a screen.
+    HRESULT GetAdapterDisplayMode(std::uint32_t adapter, D3DDISPLAYMODE& mode);
+
+    // Makes a windowed device drawing for focusWindow. Supports adapter 0,
+    // the HAL type, software vertex processing (flags exactly 32), one
+    // X8R8G8B8 or A8R8G8B8 back buffer of the window's client size (or the
+    // size given), no multisampling, and an optional 16-bit depth buffer.
+    // Refuses anything else, and answers D3DERR_NOTAVAILABLE when no OpenGL
+    // 3.3 core context can be had.
+    HRESULT CreateDevice(std::uint32_t adapter, std::uint32_t deviceType,
+                         PresentTarget* focusWindow, std::uint32_t behaviorFlags,
+                         const D3DPRESENT_PARAMETERS& parameters,
+                         std::unique_ptr<Direct3DDevice8>& device);
+
+private:
+    std::shared_ptr<DeviceSeam> m_seam;
+};
+
+// The DirectX 8 root object.
+class DirectX8
+{
+public:
+    // With a seam, every object made from this root reports to it.
+    explicit DirectX8(std::shared_ptr<DeviceSeam> seam = {});
+
+    // The Direct3D object, or null when none can be had.
+    std::unique_ptr<Direct3D8> Direct3DCreate();
+
+private:
+    std::shared_ptr<DeviceSeam> m_seam;
+};
+
+// Makes the root object; raises a RuntimeError when it cannot.
+using RootFactory = std::function<std::unique_ptr<DirectX8>()>;
+
+} // namespace triview

@@ -1,0 +1,45 @@
+// A vertex buffer of the device: a fixed number of bytes in a GL buffer
+// object, filled by D3DVertexBuffer8SetData and drawn by the device.
+#pragma once
+
+#include "render/D3DTypes.h"
+#include "render/GlContext.h"
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+namespace triview {
+
+class DeviceSeam;
+
+class Direct3DVertexBuffer8
+{
+public:
+    // Made by Direct3DDevice8::CreateVertexBuffer; starts all zero bytes.
+    Direct3DVertexBuffer8(std::shared_ptr<GlContext> context, GlBuffer buffer,
+                          std::int32_t length, std::shared_ptr<DeviceSeam> seam);
+    ~Direct3DVertexBuffer8();
+
+    std::int32_t length() const { return m_length; }
+    GLuint glName() const { return m_buffer.name(); }
+
+    // Copies bytes in; the range must lie inside the buffer.
+    void write(std::int32_t offset, const void* data, std::int32_t size);
+    // The buffer's bytes as the GL buffer holds them.
+    std::vector<std::byte> contents();
+
+private:
+    std::shared_ptr<GlContext> m_context; // declared first: outlives the buffer
+    GlBuffer m_buffer;
+    std::int32_t m_length;
+    std::shared_ptr<DeviceSeam> m_seam;
+};
+
+// The buffer fill: copies size bytes from source into buffer at offset.
+// Refuses, writing nothing, with D3DERR_INVALIDCALL when there is no buffer,
+// the range does not lie inside it, or flags is not 0.
+HRESULT D3DVertexBuffer8SetData(Direct3DVertexBuffer8* buffer, std::int32_t offset,
+                                std::int32_t size, std::uint32_t flags, const void* source);
+
+} // namespace triview

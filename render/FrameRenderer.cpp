@@ -1,0 +1,60 @@
+#include "render/FrameRenderer.h"
+
+#include "app/runtime/CheckedMath.h"
+#include "app/runtime/RuntimeServices.h"
+#include "render/D3DXMath.h"
+#include "render/DeviceCall.h"
+
+namespace triview {
+
+void Render(Direct3DObjects& d3d, std::int16_t TriangleCount, const FrameControls& controls,
+            RuntimeServices& runtime)
+{
+    if (!d3d.D3DDevice)
+        return;
+    Direct3DDevice8& device = *d3d.D3DDevice;
+    checkDeviceCall(device.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0), "Clear");
+    checkDeviceCall(device.BeginScene(), "BeginScene");
+    SetupMatrices(device, controls, runtime);
+    checkDeviceCall(device.SetStreamSource(0, d3d.VertexBuffer, kVertexStride), "SetStreamSource");
+    checkDeviceCall(device.SetVertexShader(kVertexFormat), "SetVertexShader");
+    checkDeviceCall(device.SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD), "SetRenderState");
+    checkDeviceCall(device.DrawPrimitive(D3DPT_TRIANGLELIST, 0, TriangleCount), "DrawPrimitive");
+    checkDeviceCall(device.EndScene(), "EndScene");
+    checkDeviceCall(device.Present(nullptr, nullptr, nullptr, nullptr), "Present");
+}
+
+void SetupMatrices(Direct3DDevice8& D3DDevice, const FrameControls& controls,
+                   RuntimeServices& runtime)
+{
+    D3DVECTOR axis;
+    float angle;
+    if (controls.Check1 == 1) {
+        axis = vec3(1.0f, 2.0f, 1.0f);
+        angle = runtime.timer();
+    } else {
+        axis = vec3(controls.RotationAxis.x, controls.RotationAxis.y, controls.RotationAxis.z);
+        angle = controls.RotationAngle;
+    }
+    const float turn = static_cast<float>(static_cast<double>(angle) / 1.5);
+    D3DMATRIX world {};
+    D3DXMatrixRotationAxis(world, axis, turn);
+    checkDeviceCall(D3DDevice.SetTransform(D3DTS_WORLD, world), "SetTransform");
+
+    const std::int16_t v = controls.HScroll1;
+    const float eyeX = checked::mul16(100, v);
+    const float eyeY = checked::mul16(30, v);
+    const float eyeZ = checked::mul16(-20, v);
+    const float targetX = checked::mul16(20, v);
+    const float upY = checked::mul16(50, v);
+    D3DMATRIX view {};
+    D3DXMatrixLookAtLH(view, vec3(eyeX, eyeY, eyeZ), vec3(targetX, 0.0f, 0.0f),
+                       vec3(0.0f, upY, 0.0f));
+    checkDeviceCall(D3DDevice.SetTransform(D3DTS_VIEW, view), "SetTransform");
+
+    D3DMATRIX projection {};
+    D3DXMatrixPerspectiveFovLH(projection, kFieldOfView, 1.0f, 1.0f, 5000.0f);
+    checkDeviceCall(D3DDevice.SetTransform(D3DTS_PROJECTION, projection), "SetTransform");
+}
+
+} // namespace triview
