@@ -43,6 +43,11 @@ struct NumbersCase
     std::vector<float> expected; // read in groups of six
 };
 
+void PrintTo(const NumbersCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class ReadNumbers : public testing::TestWithParam<NumbersCase>
 {
 };
@@ -91,6 +96,11 @@ struct BadNumbersCase
     int line;
     std::string detailHas;
 };
+
+void PrintTo(const BadNumbersCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class ReadBadNumbers : public testing::TestWithParam<BadNumbersCase>
 {

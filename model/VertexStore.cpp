@@ -1,0 +1,78 @@
+#include "model/VertexStore.h"
+
+#include "app/runtime/CheckedMath.h"
+#include "app/runtime/RuntimeError.h"
+#include "model/DemoModel.h"
+#include "render/DeviceCall.h"
+
+#include <array>
+
+namespace triview {
+
+namespace {
+
+constexpr std::int32_t kTriangleBytes = 3 * kVertexStride;
+
+std::array<TriVertex, 3> triangleVertices(const TriangleRecord& triangle)
+{
+    std::array<TriVertex, 3> vertices;
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        const Corner& corner = triangle.corners[i];
+        vertices[i] = { corner.x, corner.y, corner.z, storedColour(triangle.packedColour) };
+    }
+    return vertices;
+}
+
+// Creates a buffer of length bytes into d3d.VertexBuffer, replacing any it
+// held; raises when the device refuses.
+void createBuffer(Direct3DObjects& d3d, std::int32_t length)
+{
+    if (!d3d.D3DDevice)
+        throw RuntimeError(err::ObjectNotSet, "D3DDevice");
+    std::shared_ptr<Direct3DVertexBuffer8> buffer;
+    checkDeviceCall(
+        d3d.D3DDevice->CreateVertexBuffer(length, 0, kVertexFormat, D3DPOOL_DEFAULT, buffer),
+        "CreateVertexBuffer");
+    d3d.VertexBuffer = std::move(buffer);
+}
+
+} // namespace
+
+D3DCOLOR storedColour(std::int32_t packedColour)
+{
+    return static_cast<D3DCOLOR>(checked::sub32(packedColour, 0x1000000));
+}
+
+VbBoolean InitGeometry(Direct3DObjects& d3d, std::int16_t TriangleCount,
+                       const TriangleRecord& triangle)
+{
+    const std::array<TriVertex, 3> vertices = triangleVertices(triangle);
+    createBuffer(d3d, checked::mul32(TriangleCount, kTriangleBytes));
+    if (!d3d.VertexBuffer)
+        return vbFalse;
+    D3DVertexBuffer8SetData(d3d.VertexBuffer.get(), 0, kTriangleBytes, 0, vertices.data());
+    return vbTrue;
+}
+
+VbBoolean InitGeometry2(Direct3DObjects& d3d, std::int16_t VertexCursor,
+                        const TriangleRecord& triangle)
+{
+    const std::array<TriVertex, 3> vertices = triangleVertices(triangle);
+    const std::int32_t offset = checked::mul32(VertexCursor, kVertexStride);
+    // The fill refuses a range outside the buffer, so nothing lands past it.
+    D3DVertexBuffer8SetData(d3d.VertexBuffer.get(), offset, kTriangleBytes, 0, vertices.data());
+    return vbTrue;
+}
+
+VbBoolean Sample(Direct3DObjects& d3d)
+{
+    const std::array<TriVertex, 9> vertices = demonstrationModel;
+    constexpr std::int32_t length = sizeof(vertices);
+    createBuffer(d3d, length);
+    if (!d3d.VertexBuffer)
+        return vbFalse;
+    D3DVertexBuffer8SetData(d3d.VertexBuffer.get(), 0, length, 0, vertices.data());
+    return vbTrue;
+}
+
+} // namespace triview
