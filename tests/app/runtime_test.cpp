@@ -30,6 +30,11 @@ struct Int16Case
     std::int32_t error;
 };
 
+void PrintTo(const Int16Case& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class Checked16 : public testing::TestWithParam<Int16Case>
 {
 };

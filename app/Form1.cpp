@@ -1,0 +1,301 @@
+#include "app/Form1.h"
+
+#include "app/Fonts.h"
+#include "app/PictureBox.h"
+#include "app/runtime/CheckedMath.h"
+#include "app/runtime/RuntimeServices.h"
+#include "model/TriReader.h"
+#include "model/VertexStore.h"
+#include "render/FrameRenderer.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+
+namespace triview {
+
+namespace {
+
+// Positions and sizes are laid out in twips, 15 to a pixel; each one used
+// here is a whole number of pixels, checked when compiling.
+consteval int px(int twips)
+{
+    if (twips % 15 != 0)
+        throw "not a whole number of pixels";
+    return twips / 15;
+}
+
+void place(QWidget* widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(left, top, width, height);
+}
+
+QFont namedFont(const char* family, qreal points, bool italic = false)
+{
+    QFont font(QString::fromUtf8(family));
+    font.setPointSizeF(points);
+    font.setWeight(QFont::Normal);
+    font.setItalic(italic);
+    return font;
+}
+
+void setTextColour(QWidget* widget, Qt::GlobalColor colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::ButtonText, colour);
+    widget->setPalette(palette);
+}
+
+// A frame's caption sits on its border, with the buttons inside below it.
+QGroupBox* axisFrame(QWidget* parent, const QString& caption)
+{
+    auto* frame = new QGroupBox(caption, parent);
+    frame->setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 7px; }"
+        "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 1px; }"));
+    return frame;
+}
+
+QPushButton* rotationButton(QGroupBox* frame, const char* caption, int left)
+{
+    auto* button = new QPushButton(QString::fromUtf8(caption), frame);
+    place(button, left, px(240), px(255), px(225));
+    return button;
+}
+
+constexpr const char* kPrompt = "請輸入3D模組檔名(tri檔):";
+constexpr const char* kPromptTitle = "檔名輸入";
+constexpr const char* kNoFileName = "沒輸入檔名,程式將跑DEMO!";
+constexpr const char* kNoFileNameTitle = "警告";
+constexpr const char* kCountTitle = "三角形數";
+constexpr const char* kNoDevice = "不能建立D3D Device";
+constexpr const char* kNoVertexBuffer = "不能建立D3D VertexBuffer";
+
+} // namespace
+
+Form1::Form1(RuntimeServices& runtime, RootFactory newRoot, QWidget* parent)
+    : QWidget(parent)
+    , m_runtime(runtime)
+    , m_newRoot(std::move(newRoot))
+    , m_dispatcher(
+          runtime, [this] { Timer1->stop(); },
+          [this](int status) { emit programEnded(status); })
+{
+    registerFontSubstitutions();
+    setWindowTitle(QStringLiteral("天才Tovan3D模型秀圖"));
+    setFixedSize(px(9720), px(10095));
+    createControls();
+    connectHandlers();
+}
+
+Form1::~Form1()
+{
+    // The device's objects go before the widgets they draw into.
+    Cleanup(d3d);
+    d3d.DxRoot.reset();
+}
+
+void Form1::createControls()
+{
+    Picture1 = new PictureBox(this);
+    place(Picture1, px(120), px(120), px(9495), px(9015));
+
+    Label2 = new QLabel(QStringLiteral("距離調整:"), this);
+    place(Label2, px(120), px(9240), px(1095), px(255));
+    Label2->setFont(namedFont("新細明體", 12));
+
+    HScroll1 = new QScrollBar(Qt::Horizontal, this);
+    place(HScroll1, px(1320), px(9240), px(8295), px(255));
+    HScroll1->setRange(1, 15);
+    HScroll1->setValue(8);
+    HScroll1->setSingleStep(1);
+    HScroll1->setPageStep(1);
+    HScroll1->setFocusPolicy(Qt::StrongFocus);
+
+    Label3 = new QLabel(QStringLiteral("近"), this);
+    place(Label3, px(1320), px(9600), px(255), px(255));
+    setTextColour(Label3, Qt::red);
+
+    Label4 = new QLabel(QStringLiteral("遠"), this);
+    place(Label4, px(9360), px(9600), px(255), px(255));
+    setTextColour(Label4, Qt::red);
+
+    Label5 = new QLabel(QStringLiteral("旋轉:"), this);
+    place(Label5, px(1680), px(9720), px(375), px(255));
+    Label5->setFont(namedFont("新細明體", 8.25));
+    setTextColour(Label5, Qt::blue);
+
+    Frame1 = axisFrame(this, QStringLiteral("X軸"));
+    place(Frame1, px(2160), px(9600), px(855), px(495));
+    Command1 = rotationButton(Frame1, "+", px(120));
+    Command2 = rotationButton(Frame1, "-", px(480));
+
+    Frame2 = axisFrame(this, QStringLiteral("Y軸"));
+    place(Frame2, px(3120), px(9600), px(855), px(495));
+    Command3 = rotationButton(Frame2, "+", px(120));
+    Command4 = rotationButton(Frame2, "-", px(480));
+
+    Frame3 = axisFrame(this, QStringLiteral("Z軸"));
+    place(Frame3, px(4080), px(9600), px(855), px(495));
+    Command5 = rotationButton(Frame3, "+", px(120));
+    Command6 = rotationButton(Frame3, "-", px(480));
+
+    Check1 = new QCheckBox(QStringLiteral("自動旋轉"), this);
+    place(Check1, px(5040), px(9720), px(975), px(255));
+    Check1->setFont(namedFont("新細明體", 8.25));
+    setTextColour(Check1, Qt::blue);
+
+    Label1 = new QLabel(QStringLiteral("triview \u00b7 a Tovan 3D model viewer"), this);
+    place(Label1, px(6120), px(9840), px(3495), px(255));
+    Label1->setFont(namedFont("Monotype Corsiva", 9.75, true));
+
+    Timer1 = new QTimer(Picture1);
+    Timer1->setInterval(40);
+
+    // Keyboard focus in ascending tab index; labels and frames take none.
+    setTabOrder(Picture1, HScroll1);
+    setTabOrder(HScroll1, Check1);
+    setTabOrder(Check1, Command1);
+    setTabOrder(Command1, Command2);
+    setTabOrder(Command2, Command3);
+    setTabOrder(Command3, Command4);
+    setTabOrder(Command4, Command5);
+    setTabOrder(Command5, Command6);
+}
+
+void Form1::connectHandlers()
+{
+    const auto on = [this](auto handler) { return [this, handler] { dispatch([this, handler] { (this->*handler)(); }); }; };
+    connect(Check1, &QCheckBox::stateChanged, this, on(&Form1::Check1_Click));
+    connect(Command1, &QPushButton::clicked, this, on(&Form1::Command1_Click));
+    connect(Command2, &QPushButton::clicked, this, on(&Form1::Command2_Click));
+    connect(Command3, &QPushButton::clicked, this, on(&Form1::Command3_Click));
+    connect(Command4, &QPushButton::clicked, this, on(&Form1::Command4_Click));
+    connect(Command5, &QPushButton::clicked, this, on(&Form1::Command5_Click));
+    connect(Command6, &QPushButton::clicked, this, on(&Form1::Command6_Click));
+    connect(Timer1, &QTimer::timeout, this, on(&Form1::Timer1_Timer));
+}
+
+void Form1::load()
+{
+    dispatch([this] { Form_Load(); });
+}
+
+std::int16_t Form1::Check1Value() const
+{
+    switch (Check1->checkState()) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+void Form1::doEvents()
+{
+    m_runtime.doEvents();
+    // A handler that ran meanwhile may have ended the program.
+    m_dispatcher.resumeEnd();
+}
+
+void Form1::Form_Load()
+{
+    RotationAxis = { 0.0f, 0.0f, 0.0f };
+    RotationAngle = 0.0f;
+    ModelFileName = "";
+
+    ModelFileName = m_runtime.inputBox(kPrompt, kPromptTitle);
+    if (ModelFileName != "") {
+        TriangleCount = counttri(ModelFileName);
+        m_runtime.messageBox("您的3D模組總共由" + numberText(TriangleCount) + "個三角形組成的!",
+                             kCountTitle);
+        DemoMode = vbFalse;
+    } else {
+        m_runtime.messageBox(kNoFileName, kNoFileNameTitle);
+        TriangleCount = 3;
+        DemoMode = vbTrue;
+    }
+
+    show();
+    doEvents();
+
+    if (InitD3D(d3d, Picture1, m_newRoot) == vbFalse) {
+        m_runtime.messageBox(kNoDevice);
+        endProgram(1);
+    }
+
+    if (DemoMode == vbTrue) {
+        if (Sample() == vbFalse) {
+            m_runtime.messageBox(kNoVertexBuffer);
+            endProgram(1);
+        }
+    } else {
+        VertexStore store(d3d, TriangleCount);
+        loadtri(ModelFileName, TriangleCount, VertexCursor, store, m_runtime);
+    }
+
+    Timer1->start();
+}
+
+VbBoolean Form1::Sample()
+{
+    return triview::Sample(d3d);
+}
+
+void Form1::Check1_Click()
+{
+    const bool enabled = Check1Value() != 1;
+    Frame1->setEnabled(enabled);
+    Frame2->setEnabled(enabled);
+    Frame3->setEnabled(enabled);
+}
+
+void Form1::rotate(D3DVECTOR axis, double step)
+{
+    RotationAxis = axis;
+    const checked::FloatStatus status;
+    RotationAngle = static_cast<float>(static_cast<double>(RotationAngle) + step);
+    status.check();
+}
+
+void Form1::Command1_Click() { rotate({ 1.0f, 0.0f, 0.0f }, 0.1); }
+void Form1::Command2_Click() { rotate({ 1.0f, 0.0f, 0.0f }, -0.1); }
+void Form1::Command3_Click() { rotate({ 0.0f, 1.0f, 0.0f }, 0.1); }
+void Form1::Command4_Click() { rotate({ 0.0f, 1.0f, 0.0f }, -0.1); }
+void Form1::Command5_Click() { rotate({ 0.0f, 0.0f, 1.0f }, 0.1); }
+void Form1::Command6_Click() { rotate({ 0.0f, 0.0f, 1.0f }, -0.1); }
+
+void Form1::Timer1_Timer()
+{
+    const FrameControls controls { Check1Value(), RotationAxis, RotationAngle,
+                                   static_cast<std::int16_t>(HScroll1->value()) };
+    Render(d3d, TriangleCount, controls, m_runtime);
+}
+
+void Form1::Form_Unload(std::int16_t& /*cancel: closing is never refused*/)
+{
+    Cleanup(d3d);
+    endProgram(0);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    if (!ended()) {
+        std::int16_t cancel = 0;
+        dispatch([&] { Form_Unload(cancel); });
+        if (cancel != 0 && !ended()) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+}
+
+} // namespace triview

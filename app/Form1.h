@@ -1,0 +1,114 @@
+// The program's one window: the picture area, the distance scroll bar, the
+// rotation buttons in their axis frames, the automatic-rotation check box,
+// the labels, the frame timer; its event handlers and the start-up sequence.
+#pragma once
+
+#include "app/EventDispatcher.h"
+#include "app/runtime/Values.h"
+#include "render/DeviceSetup.h"
+
+#include <QWidget>
+#include <cstdint>
+#include <string>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QScrollBar;
+class QTimer;
+
+namespace triview {
+
+class PictureBox;
+class RuntimeServices;
+
+class Form1 final : public QWidget
+{
+    Q_OBJECT
+public:
+    // newRoot makes the device layer's root object; tests pass one that
+    // watches the device or makes it fail.
+    explicit Form1(RuntimeServices& runtime, RootFactory newRoot = newDirectX8,
+                   QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Runs the load event, the start-up sequence. Afterwards the program is
+    // driven by window events, unless it has ended (see ended()).
+    void load();
+
+    // Whether the program has ended: closed, a fatal error, or a start-up
+    // failure; and the exit status it ended with.
+    bool ended() const { return m_dispatcher.ended(); }
+    int exitStatus() const { return m_dispatcher.exitStatus(); }
+
+    // The check box's value as the runtime gives it: 0 clear, 1 checked,
+    // 2 greyed.
+    std::int16_t Check1Value() const;
+
+    // The event handlers. The window runs them through its dispatcher; they
+    // are public so that tests can run them as the runtime does.
+    void Form_Load();
+    VbBoolean Sample();
+    void Check1_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void Timer1_Timer();
+    void Form_Unload(std::int16_t& cancel);
+
+signals:
+    // The program has ended with this exit status; the event loop should end.
+    void programEnded(int status);
+
+public:
+    // Runs a handler as the window does: a fatal error leaving it is reported.
+    void dispatch(const std::function<void()>& handler) { m_dispatcher.run(handler); }
+
+    // The controls.
+    PictureBox* Picture1;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLabel* Label5;
+    QScrollBar* HScroll1;
+    QGroupBox* Frame1;
+    QGroupBox* Frame2;
+    QGroupBox* Frame3;
+    QPushButton* Command1;
+    QPushButton* Command2;
+    QPushButton* Command3;
+    QPushButton* Command4;
+    QPushButton* Command5;
+    QPushButton* Command6;
+    QCheckBox* Check1;
+    QTimer* Timer1;
+
+    // The window's state.
+    std::string ModelFileName;
+    std::int16_t TriangleCount = 0;
+    std::int16_t VertexCursor = 0;
+    VbBoolean DemoMode = vbFalse;
+    D3DVECTOR RotationAxis {};
+    float RotationAngle = 0.0f;
+    Direct3DObjects d3d;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void connectHandlers();
+    void rotate(D3DVECTOR axis, double step);
+    void doEvents();
+
+    RuntimeServices& m_runtime;
+    RootFactory m_newRoot;
+    EventDispatcher m_dispatcher;
+};
+
+} // namespace triview
