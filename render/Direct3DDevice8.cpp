@@ -279,6 +279,23 @@ HRESULT Direct3DDevice8::SetTransform(std::uint32_t state, const D3DMATRIX& matr
     }
 }
 
+HRESULT Direct3DDevice8::GetTransform(std::uint32_t state, D3DMATRIX& matrix) const
+{
+    switch (state) {
+    case D3DTS_WORLD:
+        matrix = m_world;
+        return D3D_OK;
+    case D3DTS_VIEW:
+        matrix = m_view;
+        return D3D_OK;
+    case D3DTS_PROJECTION:
+        matrix = m_projection;
+        return D3D_OK;
+    default:
+        return D3DERR_INVALIDCALL;
+    }
+}
+
 HRESULT Direct3DDevice8::SetStreamSource(std::uint32_t stream,
                                          const std::shared_ptr<Direct3DVertexBuffer8>& buffer,
                                          std::uint32_t stride)

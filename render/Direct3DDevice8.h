@@ -43,6 +43,7 @@ public:
     HRESULT BeginScene();
     HRESULT EndScene();
     HRESULT SetTransform(std::uint32_t state, const D3DMATRIX& matrix);
+    HRESULT GetTransform(std::uint32_t state, D3DMATRIX& matrix) const;
     // Stream 0 with stride 16 only. The device does not keep the buffer
     // alive: a draw after it is released is refused.
     HRESULT SetStreamSource(std::uint32_t stream, const std::shared_ptr<Direct3DVertexBuffer8>& buffer,

@@ -2,6 +2,7 @@
 // sequence with scripted dialogs, the fatal path and closing.
 #include "ScriptedRuntime.h"
 #include "TempFile.h"
+#include "LeakCheck.h"
 #include "app/Form1.h"
 #include "app/PictureBox.h"
 #include "model/TriVertex.h"
@@ -537,5 +538,5 @@ void tst_Form1::closingReleasesTheDeviceAndEndsWithZero()
     QCOMPARE(h.runtime.messages.size(), std::size_t { 1 }); // nothing asked on closing
 }
 
-QTEST_MAIN(tst_Form1)
+TRIVIEW_QTEST_MAIN(tst_Form1)
 #include "tst_form1.moc"

@@ -1,5 +1,6 @@
 // The runtime services on Qt, driven as a user would: the input box and the
 // message box, answered while they are up.
+#include "LeakCheck.h"
 #include "app/QtRuntimeServices.h"
 
 #include <QApplication>
@@ -99,5 +100,5 @@ void tst_RuntimeServices::timerIsSecondsSinceMidnight()
 
 }
 
-QTEST_MAIN(tst_RuntimeServices)
+TRIVIEW_QTEST_MAIN(tst_RuntimeServices)
 #include "tst_runtime_services.moc"

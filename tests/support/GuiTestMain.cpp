@@ -1,5 +1,7 @@
 // GoogleTest main for tests that need a Qt GUI application (OpenGL contexts,
 // screens, fonts).
+#include "LeakCheck.h"
+
 #include <QGuiApplication>
 #include <gtest/gtest.h>
 
@@ -7,5 +9,7 @@ int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
     QGuiApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    triview::test::checkLeaksNow();
+    return result;
 }
