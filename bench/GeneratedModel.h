@@ -4,35 +4,59 @@
 #pragma once
 
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace triview::bench {
 
 inline constexpr int kTriangles = 10922;
 
-// Records of a coloured surface: whole colour components, coordinates with
-// six significant digits, CR LF line ends.
-inline std::string generatedModelText(int triangles = kTriangles)
+// A terrain patch of 43 x 127 quads, two triangles each: exactly 10922
+// triangles of a connected surface, as a real model has them (random
+// triangles would each cover much of the picture). Each triangle is
+// coloured by its height; six significant digits, CR LF line ends.
+inline std::string generatedModelText()
 {
+    constexpr int columns = 43, rows = 127;
+    static_assert(2 * columns * rows == kTriangles);
     std::mt19937 random(12345);
-    std::uniform_real_distribution<float> coordinate(-300.0f, 300.0f);
-    std::uniform_int_distribution<int> component(0, 255);
+    std::uniform_real_distribution<float> jitter(-4.0f, 4.0f);
+    const auto height = [&](int i, int j) {
+        const float x = float(i) / columns, z = float(j) / rows;
+        return 60.0f * std::sin(6.0f * x) * std::cos(4.0f * z) + jitter(random);
+    };
+    std::vector<float> heights;
+    for (int j = 0; j <= rows; ++j)
+        for (int i = 0; i <= columns; ++i)
+            heights.push_back(height(i, j));
+    const auto corner = [&](int i, int j, char* out) {
+        std::snprintf(out, 96, "%.6g,%.6g,%.6g,0,0,0\r\n", -300.0 + 600.0 * i / columns,
+                      double(heights[static_cast<std::size_t>(j * (columns + 1) + i)]),
+                      -300.0 + 600.0 * j / rows);
+    };
     std::string text;
-    char line[128];
-    for (int k = 0; k < triangles; ++k) {
-        text += "Triangle\r\n";
-        std::snprintf(line, sizeof line, "%d,%d,%d,0,0,0\r\n", component(random), component(random),
-                      component(random));
-        text += line;
-        for (int corner = 0; corner < 3; ++corner) {
-            std::snprintf(line, sizeof line, "%.6g,%.6g,%.6g,0,0,0\r\n", coordinate(random),
-                          coordinate(random), coordinate(random));
-            text += line;
+    char line[96];
+    for (int j = 0; j < rows; ++j) {
+        for (int i = 0; i < columns; ++i) {
+            const int quad[2][3][2] = { { { i, j }, { i + 1, j }, { i, j + 1 } },
+                                        { { i + 1, j }, { i + 1, j + 1 }, { i, j + 1 } } };
+            for (const auto& triangle : quad) {
+                const float mean = (heights[static_cast<std::size_t>(triangle[0][1] * (columns + 1) + triangle[0][0])]
+                                    + 60.0f) / 120.0f;
+                std::snprintf(line, sizeof line, "Triangle\r\n%d,%d,%d,0,0,0\r\n",
+                              int(255 * mean) & 255, 160, int(255 * (1 - mean)) & 255);
+                text += line;
+                for (const auto& c : triangle) {
+                    corner(c[0], c[1], line);
+                    text += line;
+                }
+            }
         }
     }
     return text;

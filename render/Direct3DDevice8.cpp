@@ -14,7 +14,9 @@ namespace {
 
 // Row-vector matrices go up as they are: GLSL reads them column by column,
 // so the shader's M * p is the row vector product p * M. Clip z runs from 0
-// to w here and from -w to w in OpenGL, hence the remap.
+// to w here and from -w to w in OpenGL, hence the remap. The picture is
+// drawn upside down, so that its top row is the first that glReadPixels
+// gives and a frame needs no flipping.
 constexpr const char* vertexShaderSource = R"(#version 330 core
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec4 colour;
@@ -24,7 +26,7 @@ out vec3 vertexColour;
 void main()
 {
     vec4 clip = worldViewProjection * vec4(position, 1.0);
-    gl_Position = vec4(clip.xy, 2.0 * clip.z - clip.w, clip.w);
+    gl_Position = vec4(clip.x, -clip.y, 2.0 * clip.z - clip.w, clip.w);
     vertexColour = lighting ? vec3(0.0) : colour.rgb;
 }
 )";
@@ -198,16 +200,15 @@ HRESULT Direct3DDevice8::CreateVertexBuffer(std::int32_t length, std::uint32_t u
     gl.glGenBuffers(1, &name);
     GlBuffer buffer(*m_context, name);
     gl.glBindBuffer(GL_ARRAY_BUFFER, name);
+    gl.glBufferData(GL_ARRAY_BUFFER, length, nullptr, GL_STATIC_DRAW);
+    if (gl.glGetError() == GL_OUT_OF_MEMORY)
+        return D3DERR_OUTOFVIDEOMEMORY;
     try {
         // Bytes no fill reaches stay zero: degenerate black triangles.
-        const std::vector<std::byte> zeros(static_cast<std::size_t>(length));
-        gl.glBufferData(GL_ARRAY_BUFFER, length, zeros.data(), GL_STATIC_DRAW);
+        out = std::make_shared<Direct3DVertexBuffer8>(m_context, std::move(buffer), length, m_seam);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
-    if (gl.glGetError() == GL_OUT_OF_MEMORY)
-        return D3DERR_OUTOFVIDEOMEMORY;
-    out = std::make_shared<Direct3DVertexBuffer8>(m_context, std::move(buffer), length, m_seam);
     return D3D_OK;
 }
 
@@ -349,16 +350,17 @@ HRESULT Direct3DDevice8::DrawPrimitive(std::uint32_t type, std::int32_t startVer
     } else {
         gl.glDisable(GL_DEPTH_TEST);
     }
-    // The picture shows GL's window the right way up, so a winding on screen
-    // is the same winding for GL. Front faces are the clockwise ones.
+    // Front faces are the ones clockwise on screen; drawn upside down, they
+    // are counter-clockwise for GL.
     if (m_cullMode == D3DCULL_NONE) {
         gl.glDisable(GL_CULL_FACE);
     } else {
         gl.glEnable(GL_CULL_FACE);
-        gl.glFrontFace(GL_CW);
+        gl.glFrontFace(GL_CCW);
         gl.glCullFace(m_cullMode == D3DCULL_CCW ? GL_BACK : GL_FRONT);
     }
 
+    stream->upload();
     gl.glBindVertexArray(m_vertexArray.name());
     gl.glBindBuffer(GL_ARRAY_BUFFER, stream->glName());
     gl.glEnableVertexAttribArray(0);
@@ -387,7 +389,7 @@ HRESULT Direct3DDevice8::Present(const D3DRECT* source, const D3DRECT* destinati
     gl.glPixelStorei(GL_PACK_ALIGNMENT, 4);
     QImage frame(m_size, QImage::Format_RGBX8888);
     gl.glReadPixels(0, 0, m_size.width(), m_size.height(), GL_RGBA, GL_UNSIGNED_BYTE, frame.bits());
-    m_target->present(frame.mirrored(false, true));
+    m_target->present(std::move(frame));
     return D3D_OK;
 }
 

@@ -1,5 +1,8 @@
 // A vertex buffer of the device: a fixed number of bytes in a GL buffer
-// object, filled by D3DVertexBuffer8SetData and drawn by the device.
+// object, filled by D3DVertexBuffer8SetData and drawn by the device. Fills
+// land in a copy in memory and reach the GL buffer together before the
+// next draw: a model is stored one triangle per fill, and a GL call per
+// triangle would cost more than reading the file.
 #pragma once
 
 #include "render/D3DTypes.h"
@@ -26,6 +29,8 @@ public:
 
     // Copies bytes in; the range must lie inside the buffer.
     void write(std::int32_t offset, const void* data, std::int32_t size);
+    // Brings the GL buffer up to date with every write so far.
+    void upload();
     // The buffer's bytes as the GL buffer holds them.
     std::vector<std::byte> contents();
 
@@ -34,6 +39,8 @@ private:
     GlBuffer m_buffer;
     std::int32_t m_length;
     std::shared_ptr<DeviceSeam> m_seam;
+    std::vector<std::byte> m_bytes; // what the GL buffer holds after upload()
+    std::size_t m_dirtyBegin = 0, m_dirtyEnd = 0;
 };
 
 // The buffer fill: copies size bytes from source into buffer at offset.

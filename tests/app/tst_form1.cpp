@@ -93,6 +93,8 @@ private slots:
     void timerStartsOnlyAsTheLastStep();
     void closingDuringStartUpStopsIt();
 
+    void buttonPressShowsAtTheNextTick();
+    void clearingCheck1ReturnsToTheButtonsPose();
     void fatalErrorInATickReportsOnceAndEnds();
     void closingReleasesTheDeviceAndEndsWithZero();
 };
@@ -490,6 +492,34 @@ void tst_Form1::closingDuringStartUpStopsIt()
     QCOMPARE(h.form.exitStatus(), 0);
     QVERIFY(!h.journalHas("CreateDevice"));
     QVERIFY(!h.form.Timer1->isActive());
+}
+
+void tst_Form1::buttonPressShowsAtTheNextTick()
+{
+    Harness h;
+    h.form.load();
+    QTRY_VERIFY(!h.form.Picture1->frame().isNull());
+    const QImage start = h.form.Picture1->frame();
+    h.form.Command1->click();
+    QTRY_VERIFY(h.form.Picture1->frame() != start);
+}
+
+void tst_Form1::clearingCheck1ReturnsToTheButtonsPose()
+{
+    Harness h;
+    h.form.load();
+    QTRY_VERIFY(!h.form.Picture1->frame().isNull());
+    const QImage start = h.form.Picture1->frame();
+    for (int i = 0; i < 3; ++i)
+        h.form.Command3->click();
+    QTRY_VERIFY(h.form.Picture1->frame() != start);
+    const QImage pose = h.form.Picture1->frame();
+
+    h.runtime.clock = 2.0f;
+    h.form.Check1->setCheckState(Qt::Checked);
+    QTRY_VERIFY(h.form.Picture1->frame() != pose);
+    h.form.Check1->setCheckState(Qt::Unchecked);
+    QTRY_VERIFY(h.form.Picture1->frame() == pose);
 }
 
 void tst_Form1::fatalErrorInATickReportsOnceAndEnds()
