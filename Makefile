@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench screenshot clean
+.PHONY: all deps configure build run test bench examples screenshots clean
 
 all: build
 
@@ -29,8 +29,11 @@ test: build
 bench: build
 	./scripts/with-display.sh ./scripts/run-benchmarks.sh $(BUILD)
 
-screenshot: build
-	./scripts/screenshot.sh $(BUILD)/app/triview
+examples: build
+	$(BUILD)/examples/generate_examples examples
+
+screenshots: build
+	./scripts/screenshots.sh $(BUILD)/app/triview docs/screenshots
 
 clean:
 	rm -rf $(BUILD)

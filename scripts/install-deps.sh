@@ -10,7 +10,7 @@ PACKAGES="
   clang libclang-rt-dev
   xvfb xauth libgl1-mesa-dri xdotool x11-utils imagemagick
   fonts-arphic-uming fonts-urw-base35
-  desktop-file-utils dpkg-dev file
+  desktop-file-utils dpkg-dev file python3
 "
 
 missing=""

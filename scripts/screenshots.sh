@@ -1,0 +1,63 @@
+#!/bin/sh
+# Takes the README's screenshots of the running viewer, on a fresh Xvfb:
+# the start dialog, the demonstration model, a loaded example turned with
+# the buttons, and automatic rotation.
+# usage: screenshots.sh [PATH_TO_TRIVIEW [OUTPUT_FOLDER]]
+set -eu
+cd "$(dirname "$0")/.."
+viewer=$(realpath "${1:-build/app/triview}")
+out=${2:-docs/screenshots}
+
+if [ -z "${TRIVIEW_ON_XVFB:-}" ]; then
+  exec xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+    env TRIVIEW_ON_XVFB=1 "$0" "$viewer" "$out"
+fi
+
+xdriver_source=tests/e2e/xdriver.sh
+. tests/e2e/xdriver.sh
+mkdir -p "$out"
+
+# Clicks at x, y inside window $1.
+click() {
+  xdotool mousemove --window "$1" "$2" "$3" click 1
+}
+
+# The start dialog, then the demonstration model.
+"$viewer" 2>/dev/null &
+pid=$!
+dialog=$(wait_window 檔名輸入 "$pid")
+sleep 0.3
+import -window "$dialog" "$out/start-dialog.png"
+press "$dialog" Escape
+press "$(wait_window 警告 "$pid")" Return
+main=$(wait_window 天才Tovan3D模型秀圖 "$pid")
+sleep 1
+import -window "$main" "$out/demo.png"
+close_window "$main"
+wait_exit "$pid"
+
+# An example model, turned a little about Y with the "+" button.
+"$viewer" 2>/dev/null &
+pid=$!
+dialog=$(wait_window 檔名輸入 "$pid")
+type_text "$dialog" "$PWD/examples/terrain.tri"
+press "$dialog" Return
+count=$(wait_window 三角形數 "$pid")
+sleep 0.3
+import -window "$count" "$out/count-message.png"
+press "$count" Return
+main=$(wait_window 天才Tovan3D模型秀圖 "$pid")
+for _ in 1 2 3 4 5 6; do
+  click "$main" 224 663 # Command3, "+" of the Y axis
+done
+sleep 1
+import -window "$main" "$out/example-terrain.png"
+
+# Automatic rotation: the axis frames are switched off while it runs.
+click "$main" 342 656 # Check1
+sleep 2
+import -window "$main" "$out/auto-rotation.png"
+close_window "$main"
+wait_exit "$pid"
+
+ls -l "$out"
