@@ -1,5 +1,6 @@
 // triview: shows a 3D triangle model from a tri file, turning it on request.
 #include "app/Form1.h"
+#include "app/LeakCheck.h"
 #include "app/QtRuntimeServices.h"
 
 #include <QApplication>
@@ -16,7 +17,7 @@ int main(int argc, char* argv[])
     QObject::connect(&form, &triview::Form1::programEnded, &app,
                      [](int status) { QCoreApplication::exit(status); });
     form.load();
-    if (form.ended())
-        return form.exitStatus();
-    return QApplication::exec();
+    const int status = form.ended() ? form.exitStatus() : QApplication::exec();
+    triview::checkLeaksBeforeTeardown();
+    return status;
 }

@@ -36,16 +36,16 @@ picture_brightness() {
   convert "$1" -crop 633x601+8+8 +repage -colorspace Gray -format '%[fx:mean]' info:
 }
 
-# Waits up to 10 s for child process $1 to end and sets exit_status to its
+# Waits up to 30 s (sanitizer builds end slowly) for child process $1 to end and sets exit_status to its
 # exit status. (Not in a $(...): the process is a child of this shell only.)
 wait_exit() {
   # The watchdog holds no pipe open, or whoever reads our output would wait
   # for its sleep to end.
-  (sleep 10 && kill "$1") >/dev/null 2>&1 &
+  (sleep 30 && kill "$1") >/dev/null 2>&1 &
   watchdog=$!
   exit_status=0
   wait "$1" || exit_status=$?
   kill "$watchdog" 2>/dev/null || true
-  [ "$exit_status" -eq 143 ] && echo "the viewer did not end within 10 s" >&2
+  [ "$exit_status" -eq 143 ] && echo "the viewer did not end within 30 s" >&2
   return 0
 }

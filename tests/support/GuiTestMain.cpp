@@ -1,6 +1,6 @@
 // GoogleTest main for tests that need a Qt GUI application (OpenGL contexts,
 // screens, fonts).
-#include "LeakCheck.h"
+#include "app/LeakCheck.h"
 
 #include <QGuiApplication>
 #include <gtest/gtest.h>
@@ -10,6 +10,6 @@ int main(int argc, char** argv)
     testing::InitGoogleTest(&argc, argv);
     QGuiApplication app(argc, argv);
     const int result = RUN_ALL_TESTS();
-    triview::test::checkLeaksNow();
+    triview::checkLeaksBeforeTeardown();
     return result;
 }
