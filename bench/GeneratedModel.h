@@ -37,20 +37,22 @@ inline std::string generatedModelText()
             heights.push_back(height(i, j));
     const auto corner = [&](int i, int j, char* out) {
         std::snprintf(out, 96, "%.6g,%.6g,%.6g,0,0,0\r\n", -300.0 + 600.0 * i / columns,
-                      double(heights[static_cast<std::size_t>(j * (columns + 1) + i)]),
-                      -300.0 + 600.0 * j / rows);
+            double(heights[static_cast<std::size_t>(j * (columns + 1) + i)]),
+            -300.0 + 600.0 * j / rows);
     };
     std::string text;
     char line[96];
     for (int j = 0; j < rows; ++j) {
         for (int i = 0; i < columns; ++i) {
             const int quad[2][3][2] = { { { i, j }, { i + 1, j }, { i, j + 1 } },
-                                        { { i + 1, j }, { i + 1, j + 1 }, { i, j + 1 } } };
+                { { i + 1, j }, { i + 1, j + 1 }, { i, j + 1 } } };
             for (const auto& triangle : quad) {
-                const float mean = (heights[static_cast<std::size_t>(triangle[0][1] * (columns + 1) + triangle[0][0])]
-                                    + 60.0f) / 120.0f;
+                const float mean = (heights[static_cast<std::size_t>(
+                                        triangle[0][1] * (columns + 1) + triangle[0][0])]
+                                       + 60.0f)
+                    / 120.0f;
                 std::snprintf(line, sizeof line, "Triangle\r\n%d,%d,%d,0,0,0\r\n",
-                              int(255 * mean) & 255, 160, int(255 * (1 - mean)) & 255);
+                    int(255 * mean) & 255, 160, int(255 * (1 - mean)) & 255);
                 text += line;
                 for (const auto& c : triangle) {
                     corner(c[0], c[1], line);

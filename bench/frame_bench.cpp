@@ -2,12 +2,12 @@
 // beside an empty frame (clear and present only), and the time from the
 // file name to the first presented frame (count, load, upload, draw,
 // present) beside the bare parse of the same file.
+#include "CapturingTarget.h"
 #include "GeneratedModel.h"
-#include "app/runtime/RuntimeServices.h"
+#include "ScriptedRuntime.h"
 #include "model/TriReader.h"
 #include "model/VertexStore.h"
 #include "render/FrameRenderer.h"
-#include "render/PresentTarget.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
@@ -15,33 +15,15 @@
 namespace triview::bench {
 namespace {
 
-class PictureArea : public PresentTarget
-{
-public:
-    QSize pixelSize() const override { return { 633, 601 }; }
-    void present(QImage frame) override { m_frame = std::move(frame); }
-
-private:
-    QImage m_frame;
-};
-
-class NoDialogs : public RuntimeServices
-{
-public:
-    std::string inputBox(std::string_view, std::string_view) override { return {}; }
-    void messageBox(std::string_view, std::optional<std::string_view>) override {}
-    float timer() override { return 12.5f; }
-    void doEvents() override {}
-};
-
 // The device of the running program, made once.
 struct Device
 {
-    PictureArea picture;
-    NoDialogs runtime;
+    test::CapturingTarget picture; // Picture1's size
+    test::ScriptedRuntime runtime;
     Direct3DObjects d3d;
     Device()
     {
+        runtime.clock = 12.5f;
         if (InitD3D(d3d, &picture, newDirectX8) != vbTrue)
             throw std::runtime_error("no device");
     }

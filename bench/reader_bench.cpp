@@ -1,22 +1,13 @@
 // The tri reader on a 10922-triangle file: counting, loading and both, in
 // bytes per second, beside the bare std::from_chars parse of the same text.
 #include "GeneratedModel.h"
-#include "app/runtime/RuntimeServices.h"
+#include "ScriptedRuntime.h"
 #include "model/TriReader.h"
 
 #include <benchmark/benchmark.h>
 
 namespace triview::bench {
 namespace {
-
-class NoDialogs : public RuntimeServices
-{
-public:
-    std::string inputBox(std::string_view, std::string_view) override { return {}; }
-    void messageBox(std::string_view, std::optional<std::string_view>) override {}
-    float timer() override { return 0.0f; }
-    void doEvents() override {}
-};
 
 // Keeps each triangle, as the vertex store does, but in memory.
 class MemoryStore : public TriangleSink
@@ -62,7 +53,7 @@ void BM_Counttri(benchmark::State& state)
 void BM_Loadtri(benchmark::State& state)
 {
     const std::string& file = generatedModelFile();
-    NoDialogs runtime;
+    test::ScriptedRuntime runtime;
     MemoryStore store;
     for (auto _ : state) {
         std::int16_t cursor = 0;
@@ -76,7 +67,7 @@ void BM_Loadtri(benchmark::State& state)
 void BM_CounttriThenLoadtri(benchmark::State& state)
 {
     const std::string& file = generatedModelFile();
-    NoDialogs runtime;
+    test::ScriptedRuntime runtime;
     MemoryStore store;
     for (auto _ : state) {
         std::int16_t cursor = 0;
