@@ -8,9 +8,8 @@ PictureBox::PictureBox(QWidget* parent)
     : QWidget(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
-    // Every pixel comes from the frame once there is one.
+    // paintEvent covers every pixel: the frame, or the background before one.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setAutoFillBackground(true);
 }
 
 QSize PictureBox::pixelSize() const
