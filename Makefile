@@ -5,6 +5,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
+CTEST_ARGS ?=
 
 .PHONY: all deps configure build run test bench examples screenshots clean
 
@@ -24,7 +25,7 @@ run: build
 	$(BUILD)/app/triview
 
 test: build
-	./scripts/with-display.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	./scripts/with-display.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(CTEST_ARGS)
 
 bench: build
 	./scripts/with-display.sh ./scripts/run-benchmarks.sh $(BUILD)
