@@ -7,13 +7,12 @@
 
 namespace triview {
 
-EventDispatcher::EventDispatcher(RuntimeServices& runtime, std::function<void()> stopping,
-                                 std::function<void(int)> finished)
+EventDispatcher::EventDispatcher(
+    RuntimeServices& runtime, std::function<void()> stopping, std::function<void(int)> finished)
     : m_runtime(runtime)
     , m_stopping(std::move(stopping))
     , m_finished(std::move(finished))
-{
-}
+{ }
 
 void EventDispatcher::resumeEnd() const
 {

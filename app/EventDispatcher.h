@@ -18,7 +18,7 @@ public:
     // with the exit status (it leaves the event loop; leaving it earlier
     // would close the report at once).
     EventDispatcher(RuntimeServices& runtime, std::function<void()> stopping,
-                    std::function<void(int status)> finished);
+        std::function<void(int status)> finished);
 
     // Runs handler unless the program has ended. Catches everything: a
     // runtime error is reported, an end of the program is recorded, any

@@ -83,8 +83,7 @@ Form1::Form1(RuntimeServices& runtime, RootFactory newRoot, QWidget* parent)
     , m_runtime(runtime)
     , m_newRoot(std::move(newRoot))
     , m_dispatcher(
-          runtime, [this] { Timer1->stop(); },
-          [this](int status) { emit programEnded(status); })
+          runtime, [this] { Timer1->stop(); }, [this](int status) { emit programEnded(status); })
 {
     registerFontSubstitutions();
     setWindowTitle(QStringLiteral("天才Tovan3D模型秀圖"));
@@ -170,7 +169,9 @@ void Form1::createControls()
 
 void Form1::connectHandlers()
 {
-    const auto on = [this](auto handler) { return [this, handler] { dispatch([this, handler] { (this->*handler)(); }); }; };
+    const auto on = [this](auto handler) {
+        return [this, handler] { dispatch([this, handler] { (this->*handler)(); }); };
+    };
     connect(Check1, &QCheckBox::stateChanged, this, on(&Form1::Check1_Click));
     connect(Command1, &QPushButton::clicked, this, on(&Form1::Command1_Click));
     connect(Command2, &QPushButton::clicked, this, on(&Form1::Command2_Click));
@@ -214,8 +215,8 @@ void Form1::Form_Load()
     ModelFileName = m_runtime.inputBox(kPrompt, kPromptTitle);
     if (ModelFileName != "") {
         TriangleCount = counttri(ModelFileName);
-        m_runtime.messageBox("您的3D模組總共由" + numberText(TriangleCount) + "個三角形組成的!",
-                             kCountTitle);
+        m_runtime.messageBox(
+            "您的3D模組總共由" + numberText(TriangleCount) + "個三角形組成的!", kCountTitle);
         DemoMode = vbFalse;
     } else {
         m_runtime.messageBox(kNoFileName, kNoFileNameTitle);
@@ -265,17 +266,35 @@ void Form1::rotate(D3DVECTOR axis, double step)
     status.check();
 }
 
-void Form1::Command1_Click() { rotate({ 1.0f, 0.0f, 0.0f }, 0.1); }
-void Form1::Command2_Click() { rotate({ 1.0f, 0.0f, 0.0f }, -0.1); }
-void Form1::Command3_Click() { rotate({ 0.0f, 1.0f, 0.0f }, 0.1); }
-void Form1::Command4_Click() { rotate({ 0.0f, 1.0f, 0.0f }, -0.1); }
-void Form1::Command5_Click() { rotate({ 0.0f, 0.0f, 1.0f }, 0.1); }
-void Form1::Command6_Click() { rotate({ 0.0f, 0.0f, 1.0f }, -0.1); }
+void Form1::Command1_Click()
+{
+    rotate({ 1.0f, 0.0f, 0.0f }, 0.1);
+}
+void Form1::Command2_Click()
+{
+    rotate({ 1.0f, 0.0f, 0.0f }, -0.1);
+}
+void Form1::Command3_Click()
+{
+    rotate({ 0.0f, 1.0f, 0.0f }, 0.1);
+}
+void Form1::Command4_Click()
+{
+    rotate({ 0.0f, 1.0f, 0.0f }, -0.1);
+}
+void Form1::Command5_Click()
+{
+    rotate({ 0.0f, 0.0f, 1.0f }, 0.1);
+}
+void Form1::Command6_Click()
+{
+    rotate({ 0.0f, 0.0f, 1.0f }, -0.1);
+}
 
 void Form1::Timer1_Timer()
 {
     const FrameControls controls { Check1Value(), RotationAxis, RotationAngle,
-                                   static_cast<std::int16_t>(HScroll1->value()) };
+        static_cast<std::int16_t>(HScroll1->value()) };
     Render(d3d, TriangleCount, controls, m_runtime);
 }
 

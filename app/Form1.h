@@ -29,8 +29,8 @@ class Form1 final : public QWidget
 public:
     // newRoot makes the device layer's root object; tests pass one that
     // watches the device or makes it fail.
-    explicit Form1(RuntimeServices& runtime, RootFactory newRoot = newDirectX8,
-                   QWidget* parent = nullptr);
+    explicit Form1(
+        RuntimeServices& runtime, RootFactory newRoot = newDirectX8, QWidget* parent = nullptr);
     ~Form1() override;
 
     // Runs the load event, the start-up sequence. Afterwards the program is

@@ -31,7 +31,7 @@ std::string QtRuntimeServices::inputBox(std::string_view prompt, std::string_vie
 void QtRuntimeServices::messageBox(std::string_view text, std::optional<std::string_view> title)
 {
     QMessageBox box(QMessageBox::NoIcon, toQString(title.value_or(kDefaultTitle)), toQString(text),
-                    QMessageBox::Ok, QApplication::activeWindow());
+        QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 

@@ -15,7 +15,7 @@ int main(int argc, char* argv[])
     triview::QtRuntimeServices runtime;
     triview::Form1 form(runtime);
     QObject::connect(&form, &triview::Form1::programEnded, &app,
-                     [](int status) { QCoreApplication::exit(status); });
+        [](int status) { QCoreApplication::exit(status); });
     form.load();
     const int status = form.ended() ? form.exitStatus() : QApplication::exec();
     triview::checkLeaksBeforeTeardown();

@@ -34,7 +34,7 @@ public:
     {
         char line[160];
         std::snprintf(line, sizeof line, "Triangle\r\n%d,%d,%d,0,0,0\r\n", colour.red, colour.green,
-                      colour.blue);
+            colour.blue);
         m_text += line;
         for (const Point& p : { a, b, c }) {
             std::snprintf(line, sizeof line, "%.2f,%.2f,%.2f,0,0,0\r\n", p.x, p.y, p.z);
@@ -67,15 +67,19 @@ TriFile cube()
 {
     constexpr double s = 100;
     const Point corner[8] = { { -s, -s, -s }, { s, -s, -s }, { s, s, -s }, { -s, s, -s },
-                              { -s, -s, s },  { s, -s, s },  { s, s, s },  { -s, s, s } };
+        { -s, -s, s }, { s, -s, s }, { s, s, s }, { -s, s, s } };
     // Each face's corners in order around it, with its colour.
     const struct
     {
         int a, b, c, d;
         Colour colour;
     } faces[6] = {
-        { 0, 3, 2, 1, { 255, 0, 0 } },   { 4, 5, 6, 7, { 0, 255, 0 } },   { 0, 1, 5, 4, { 0, 0, 255 } },
-        { 3, 7, 6, 2, { 255, 255, 0 } }, { 0, 4, 7, 3, { 255, 0, 255 } }, { 1, 2, 6, 5, { 0, 255, 255 } },
+        { 0, 3, 2, 1, { 255, 0, 0 } },
+        { 4, 5, 6, 7, { 0, 255, 0 } },
+        { 0, 1, 5, 4, { 0, 0, 255 } },
+        { 3, 7, 6, 2, { 255, 255, 0 } },
+        { 0, 4, 7, 3, { 255, 0, 255 } },
+        { 1, 2, 6, 5, { 0, 255, 255 } },
     };
     TriFile file;
     for (const auto& f : faces) {
@@ -93,7 +97,7 @@ TriFile sphere()
     const auto at = [&](int stack, int slice) {
         const double polar = pi * stack / stacks, azimuth = 2 * pi * slice / slices;
         return Point { radius * std::sin(polar) * std::cos(azimuth), radius * std::cos(polar),
-                       radius * std::sin(polar) * std::sin(azimuth) };
+            radius * std::sin(polar) * std::sin(azimuth) };
     };
     TriFile file;
     for (int stack = 0; stack < stacks; ++stack) {

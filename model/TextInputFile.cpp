@@ -131,8 +131,7 @@ bool isTiny(std::string_view digits)
 
 TextInputFile::TextInputFile(std::string fileName)
     : TextInputFile(FromText {}, fileName, readWhole(fileName))
-{
-}
+{ }
 
 TextInputFile TextInputFile::fromText(std::string fileName, std::string text)
 {
@@ -201,7 +200,8 @@ void TextInputFile::raise(int number, int line, std::string detail) const
 void TextInputFile::raisePastEnd() const
 {
     // Name the line the file ends on, not the one after its last line end.
-    const bool endsWithLineEnd = !m_text.empty() && (m_text.back() == '\n' || m_text.back() == '\r');
+    const bool endsWithLineEnd
+        = !m_text.empty() && (m_text.back() == '\n' || m_text.back() == '\r');
     const int last = line();
     raise(err::InputPastEndOfFile, endsWithLineEnd && last > 1 ? last - 1 : last);
 }
@@ -254,7 +254,8 @@ void TextInputFile::raiseBadField(int number, const char* begin, const char* end
     raise(number, m_line, field.empty() ? "欄位是空的" : quoted(field));
 }
 
-inline const char* TextInputFile::parseNumber(const char* begin, const char* end, float& value) const
+inline const char* TextInputFile::parseNumber(
+    const char* begin, const char* end, float& value) const
 {
     const auto badField = [this, begin, end](int number) { raiseBadField(number, begin, end); };
 

@@ -59,7 +59,8 @@ private:
     const char* parseNumber(const char* begin, const char* end, float& value) const;
     [[noreturn]] void raise(int number, int line, std::string detail = {}) const;
     [[noreturn]] void raisePastEnd() const;
-    [[noreturn, gnu::cold]] void raiseBadField(int number, const char* begin, const char* end) const;
+    [[noreturn, gnu::cold]] void raiseBadField(
+        int number, const char* begin, const char* end) const;
     void skipBlanks();
     bool consumeLineEnd();
     void catchUpLine() const;

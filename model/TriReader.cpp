@@ -14,8 +14,7 @@ namespace {
 constexpr std::string_view header = "Triangle";
 
 // Runs fn, giving an error it raises without a place the file and line.
-template <typename Fn>
-auto atLine(const TextInputFile& file, int line, Fn&& fn)
+template <typename Fn> auto atLine(const TextInputFile& file, int line, Fn&& fn)
 {
     try {
         return fn();
@@ -70,14 +69,14 @@ std::int16_t countHeaders(TextInputFile& CountFile)
 }
 
 void loadtri(const std::string& ModelFileName, std::int16_t TriangleCount,
-             std::int16_t& VertexCursor, TriangleSink& store, RuntimeServices& runtime)
+    std::int16_t& VertexCursor, TriangleSink& store, RuntimeServices& runtime)
 {
     TextInputFile ModelFile(ModelFileName);
     loadRecords(ModelFile, TriangleCount, VertexCursor, store, runtime);
 }
 
-void loadRecords(TextInputFile& ModelFile, std::int16_t TriangleCount,
-                 std::int16_t& VertexCursor, TriangleSink& store, RuntimeServices& runtime)
+void loadRecords(TextInputFile& ModelFile, std::int16_t TriangleCount, std::int16_t& VertexCursor,
+    TriangleSink& store, RuntimeServices& runtime)
 {
     const std::int32_t capacity = 3 * std::int32_t { TriangleCount };
     bool first = true; // the first record is read with no end-of-file test before it
@@ -88,10 +87,11 @@ void loadRecords(TextInputFile& ModelFile, std::int16_t TriangleCount,
         // a file with more records than that must not write past it.
         if (VertexCursor + 3 > capacity)
             throw RuntimeError(err::SubscriptOutOfRange, ModelFile.fileName(), recordLine,
-                               "三角形記錄多於「Triangle」標頭行,頂點緩衝區放不下這一筆");
+                "三角形記錄多於「Triangle」標頭行,頂點緩衝區放不下這一筆");
         const VbBoolean stored
             = first ? store.InitGeometry(record) : store.InitGeometry2(record, VertexCursor);
-        VertexCursor = atLine(ModelFile, recordLine, [&] { return checked::add16(VertexCursor, 3); });
+        VertexCursor
+            = atLine(ModelFile, recordLine, [&] { return checked::add16(VertexCursor, 3); });
         if (stored == vbFalse) {
             runtime.messageBox("不能建立D3D VertexBuffer");
             endProgram(1);

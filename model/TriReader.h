@@ -49,14 +49,14 @@ std::int16_t counttri(const std::string& ModelFileName);
 // holds. When the store answers false it shows "不能建立D3D VertexBuffer"
 // and ends the program.
 void loadtri(const std::string& ModelFileName, std::int16_t TriangleCount,
-             std::int16_t& VertexCursor, TriangleSink& store, RuntimeServices& runtime);
+    std::int16_t& VertexCursor, TriangleSink& store, RuntimeServices& runtime);
 
 class TextInputFile;
 
 // The same two readers on a file already open (or text in memory).
 std::int16_t countHeaders(TextInputFile& CountFile);
-void loadRecords(TextInputFile& ModelFile, std::int16_t TriangleCount,
-                 std::int16_t& VertexCursor, TriangleSink& store, RuntimeServices& runtime);
+void loadRecords(TextInputFile& ModelFile, std::int16_t TriangleCount, std::int16_t& VertexCursor,
+    TriangleSink& store, RuntimeServices& runtime);
 
 // round(c0 * 65536) + round(c1 * 256) + round(c2), each rounded to nearest
 // with ties to even, all in checked 32-bit arithmetic. Raises 6.

@@ -43,8 +43,8 @@ D3DCOLOR storedColour(std::int32_t packedColour)
     return static_cast<D3DCOLOR>(checked::sub32(packedColour, 0x1000000));
 }
 
-VbBoolean InitGeometry(Direct3DObjects& d3d, std::int16_t TriangleCount,
-                       const TriangleRecord& triangle)
+VbBoolean InitGeometry(
+    Direct3DObjects& d3d, std::int16_t TriangleCount, const TriangleRecord& triangle)
 {
     const std::array<TriVertex, 3> vertices = triangleVertices(triangle);
     createBuffer(d3d, checked::mul32(TriangleCount, kTriangleBytes));
@@ -54,8 +54,8 @@ VbBoolean InitGeometry(Direct3DObjects& d3d, std::int16_t TriangleCount,
     return vbTrue;
 }
 
-VbBoolean InitGeometry2(Direct3DObjects& d3d, std::int16_t VertexCursor,
-                        const TriangleRecord& triangle)
+VbBoolean InitGeometry2(
+    Direct3DObjects& d3d, std::int16_t VertexCursor, const TriangleRecord& triangle)
 {
     const std::array<TriVertex, 3> vertices = triangleVertices(triangle);
     const std::int32_t offset = checked::mul32(VertexCursor, kVertexStride);

@@ -20,13 +20,13 @@ D3DCOLOR storedColour(std::int32_t packedColour);
 // stores the triangle at its start. Raises 6 for the colour, a device error
 // when the buffer cannot be created, 91 without a device. Answers vbFalse
 // when creation reported success but gave no buffer.
-VbBoolean InitGeometry(Direct3DObjects& d3d, std::int16_t TriangleCount,
-                       const TriangleRecord& triangle);
+VbBoolean InitGeometry(
+    Direct3DObjects& d3d, std::int16_t TriangleCount, const TriangleRecord& triangle);
 
 // Stores the triangle at vertex VertexCursor. A triangle that would not lie
 // inside the buffer is not written. Always answers vbTrue.
-VbBoolean InitGeometry2(Direct3DObjects& d3d, std::int16_t VertexCursor,
-                        const TriangleRecord& triangle);
+VbBoolean InitGeometry2(
+    Direct3DObjects& d3d, std::int16_t VertexCursor, const TriangleRecord& triangle);
 
 // Creates a 144-byte buffer holding the demonstration model. Raises and
 // answers as InitGeometry does.
@@ -39,8 +39,7 @@ public:
     VertexStore(Direct3DObjects& d3d, std::int16_t TriangleCount)
         : m_d3d(d3d)
         , m_triangleCount(TriangleCount)
-    {
-    }
+    { }
     VbBoolean InitGeometry(const TriangleRecord& triangle) override
     {
         return triview::InitGeometry(m_d3d, m_triangleCount, triangle);

@@ -47,21 +47,19 @@ void D3DXMatrixRotationAxis(D3DMATRIX& out, const D3DVECTOR& axis, float angle)
     const float x = n.x, y = n.y, z = n.z;
     const float c = std::cos(angle), s = std::sin(angle), t = 1.0f - c;
     out = { { { t * x * x + c, t * x * y + s * z, t * x * z - s * y, 0 },
-              { t * x * y - s * z, t * y * y + c, t * y * z + s * x, 0 },
-              { t * x * z + s * y, t * y * z - s * x, t * z * z + c, 0 },
-              { 0, 0, 0, 1 } } };
+        { t * x * y - s * z, t * y * y + c, t * y * z + s * x, 0 },
+        { t * x * z + s * y, t * y * z - s * x, t * z * z + c, 0 }, { 0, 0, 0, 1 } } };
 }
 
-void D3DXMatrixLookAtLH(D3DMATRIX& out, const D3DVECTOR& eye, const D3DVECTOR& target,
-                        const D3DVECTOR& up)
+void D3DXMatrixLookAtLH(
+    D3DMATRIX& out, const D3DVECTOR& eye, const D3DVECTOR& target, const D3DVECTOR& up)
 {
     const D3DVECTOR zAxis = normalise(subtract(target, eye));
     const D3DVECTOR xAxis = normalise(cross(up, zAxis));
     const D3DVECTOR yAxis = cross(zAxis, xAxis);
-    out = { { { xAxis.x, yAxis.x, zAxis.x, 0 },
-              { xAxis.y, yAxis.y, zAxis.y, 0 },
-              { xAxis.z, yAxis.z, zAxis.z, 0 },
-              { -dot(xAxis, eye), -dot(yAxis, eye), -dot(zAxis, eye), 1 } } };
+    out = { { { xAxis.x, yAxis.x, zAxis.x, 0 }, { xAxis.y, yAxis.y, zAxis.y, 0 },
+        { xAxis.z, yAxis.z, zAxis.z, 0 },
+        { -dot(xAxis, eye), -dot(yAxis, eye), -dot(zAxis, eye), 1 } } };
 }
 
 void D3DXMatrixPerspectiveFovLH(D3DMATRIX& out, float fovY, float aspect, float zNear, float zFar)

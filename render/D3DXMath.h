@@ -12,13 +12,12 @@ void D3DXMatrixRotationAxis(D3DMATRIX& out, const D3DVECTOR& axis, float angle);
 
 // Left-handed view: the eye goes to the origin, looking along +z, with up
 // towards +y.
-void D3DXMatrixLookAtLH(D3DMATRIX& out, const D3DVECTOR& eye, const D3DVECTOR& target,
-                        const D3DVECTOR& up);
+void D3DXMatrixLookAtLH(
+    D3DMATRIX& out, const D3DVECTOR& eye, const D3DVECTOR& target, const D3DVECTOR& up);
 
 // Left-handed perspective from a vertical field of view: view-space z = near
 // gives clip z = 0, z = far gives clip z = w.
-void D3DXMatrixPerspectiveFovLH(D3DMATRIX& out, float fovY, float aspect, float zNear,
-                                float zFar);
+void D3DXMatrixPerspectiveFovLH(D3DMATRIX& out, float fovY, float aspect, float zNear, float zFar);
 
 // out = a * b; out may alias a or b.
 void D3DXMatrixMultiply(D3DMATRIX& out, const D3DMATRIX& a, const D3DMATRIX& b);

@@ -9,13 +9,11 @@ namespace {
 
 // One statement under "resume with the next statement": a runtime error
 // abandons the statement and is dropped.
-template <typename Statement>
-void resumeNext(Statement&& statement)
+template <typename Statement> void resumeNext(Statement&& statement)
 {
     try {
         statement();
-    } catch (const RuntimeError&) {
-    }
+    } catch (const RuntimeError&) { }
 }
 
 } // namespace
@@ -40,8 +38,10 @@ VbBoolean InitD3D(Direct3DObjects& d3d, PresentTarget* hWnd, const RootFactory& 
         return result;
 
     D3DDISPLAYMODE mode {};
-    resumeNext([&] { checkDeviceCall(d3d.D3DObject->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, mode),
-                           "GetAdapterDisplayMode"); });
+    resumeNext([&] {
+        checkDeviceCall(d3d.D3DObject->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, mode),
+            "GetAdapterDisplayMode");
+    });
 
     D3DPRESENT_PARAMETERS parameters {};
     parameters.Windowed = 1;
@@ -54,16 +54,23 @@ VbBoolean InitD3D(Direct3DObjects& d3d, PresentTarget* hWnd, const RootFactory& 
     resumeNext([&] {
         std::unique_ptr<Direct3DDevice8> device;
         checkDeviceCall(d3d.D3DObject->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hWnd,
-                                          D3DCREATE_SOFTWARE_VERTEXPROCESSING, parameters, device),
-              "CreateDevice");
+                            D3DCREATE_SOFTWARE_VERTEXPROCESSING, parameters, device),
+            "CreateDevice");
         d3d.D3DDevice = std::move(device);
     });
     if (!d3d.D3DDevice)
         return result;
 
-    resumeNext([&] { checkDeviceCall(d3d.D3DDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE), "SetRenderState"); });
-    resumeNext([&] { checkDeviceCall(d3d.D3DDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE), "SetRenderState"); });
-    resumeNext([&] { checkDeviceCall(d3d.D3DDevice->SetRenderState(D3DRS_LIGHTING, 0), "SetRenderState"); });
+    resumeNext([&] {
+        checkDeviceCall(
+            d3d.D3DDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE), "SetRenderState");
+    });
+    resumeNext([&] {
+        checkDeviceCall(d3d.D3DDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE), "SetRenderState");
+    });
+    resumeNext([&] {
+        checkDeviceCall(d3d.D3DDevice->SetRenderState(D3DRS_LIGHTING, 0), "SetRenderState");
+    });
 
     result = vbTrue;
     return result;

@@ -16,20 +16,19 @@ constexpr std::uint32_t kMaxBackBufferSide = 16384;
 
 DirectX8::DirectX8(std::shared_ptr<DeviceSeam> seam)
     : m_seam(std::move(seam))
-{
-}
+{ }
 
 std::unique_ptr<Direct3D8> DirectX8::Direct3DCreate()
 {
-    if (m_seam && (failed(m_seam->enter("Direct3DCreate")) || m_seam->yieldsNothing("Direct3DCreate")))
+    if (m_seam
+        && (failed(m_seam->enter("Direct3DCreate")) || m_seam->yieldsNothing("Direct3DCreate")))
         return nullptr;
     return std::make_unique<Direct3D8>(m_seam);
 }
 
 Direct3D8::Direct3D8(std::shared_ptr<DeviceSeam> seam)
     : m_seam(std::move(seam))
-{
-}
+{ }
 
 Direct3D8::~Direct3D8()
 {
@@ -58,9 +57,8 @@ HRESULT Direct3D8::GetAdapterDisplayMode(std::uint32_t adapter, D3DDISPLAYMODE& 
 }
 
 HRESULT Direct3D8::CreateDevice(std::uint32_t adapter, std::uint32_t deviceType,
-                                PresentTarget* focusWindow, std::uint32_t behaviorFlags,
-                                const D3DPRESENT_PARAMETERS& parameters,
-                                std::unique_ptr<Direct3DDevice8>& device)
+    PresentTarget* focusWindow, std::uint32_t behaviorFlags,
+    const D3DPRESENT_PARAMETERS& parameters, std::unique_ptr<Direct3DDevice8>& device)
 {
     if (m_seam)
         if (const HRESULT hr = m_seam->enter("CreateDevice"); failed(hr))
@@ -70,7 +68,8 @@ HRESULT Direct3D8::CreateDevice(std::uint32_t adapter, std::uint32_t deviceType,
     const bool backBufferFormatOk = parameters.BackBufferFormat == D3DFMT_X8R8G8B8
         || parameters.BackBufferFormat == D3DFMT_A8R8G8B8;
     const bool depthOk = parameters.EnableAutoDepthStencil == 0
-        || (parameters.EnableAutoDepthStencil == 1 && parameters.AutoDepthStencilFormat == D3DFMT_D16);
+        || (parameters.EnableAutoDepthStencil == 1
+            && parameters.AutoDepthStencilFormat == D3DFMT_D16);
     if (adapter != D3DADAPTER_DEFAULT || focusWindow == nullptr
         || behaviorFlags != D3DCREATE_SOFTWARE_VERTEXPROCESSING || !backBufferFormatOk
         || parameters.BackBufferCount > 1 || parameters.SwapEffect < D3DSWAPEFFECT_DISCARD
@@ -81,9 +80,9 @@ HRESULT Direct3D8::CreateDevice(std::uint32_t adapter, std::uint32_t deviceType,
 
     const QSize client = focusWindow->pixelSize();
     const QSize size(parameters.BackBufferWidth ? int(parameters.BackBufferWidth) : client.width(),
-                     parameters.BackBufferHeight ? int(parameters.BackBufferHeight) : client.height());
-    return Direct3DDevice8::create(*focusWindow, size, parameters.EnableAutoDepthStencil == 1, m_seam,
-                                   device);
+        parameters.BackBufferHeight ? int(parameters.BackBufferHeight) : client.height());
+    return Direct3DDevice8::create(
+        *focusWindow, size, parameters.EnableAutoDepthStencil == 1, m_seam, device);
 }
 
 } // namespace triview

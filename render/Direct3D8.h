@@ -29,9 +29,8 @@ public:
     // Refuses anything else, and answers D3DERR_NOTAVAILABLE when no OpenGL
     // 3.3 core context can be had.
     HRESULT CreateDevice(std::uint32_t adapter, std::uint32_t deviceType,
-                         PresentTarget* focusWindow, std::uint32_t behaviorFlags,
-                         const D3DPRESENT_PARAMETERS& parameters,
-                         std::unique_ptr<Direct3DDevice8>& device);
+        PresentTarget* focusWindow, std::uint32_t behaviorFlags,
+        const D3DPRESENT_PARAMETERS& parameters, std::unique_ptr<Direct3DDevice8>& device);
 
 private:
     std::shared_ptr<DeviceSeam> m_seam;

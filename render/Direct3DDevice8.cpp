@@ -82,8 +82,7 @@ GlRenderbuffer makeRenderbuffer(GlContext& context, GLenum format, QSize size)
 } // namespace
 
 HRESULT Direct3DDevice8::create(PresentTarget& target, QSize backBuffer, bool depthBuffer,
-                                std::shared_ptr<DeviceSeam> seam,
-                                std::unique_ptr<Direct3DDevice8>& out)
+    std::shared_ptr<DeviceSeam> seam, std::unique_ptr<Direct3DDevice8>& out)
 {
     if (backBuffer.isEmpty())
         return D3DERR_INVALIDCALL;
@@ -97,7 +96,8 @@ HRESULT Direct3DDevice8::create(PresentTarget& target, QSize backBuffer, bool de
     device->m_program = linkProgram(*context);
     if (!device->m_program)
         return D3DERR_NOTAVAILABLE;
-    device->m_matrixLocation = gl.glGetUniformLocation(device->m_program.name(), "worldViewProjection");
+    device->m_matrixLocation
+        = gl.glGetUniformLocation(device->m_program.name(), "worldViewProjection");
     device->m_lightingLocation = gl.glGetUniformLocation(device->m_program.name(), "lighting");
 
     GLuint name = 0;
@@ -107,12 +107,12 @@ HRESULT Direct3DDevice8::create(PresentTarget& target, QSize backBuffer, bool de
     device->m_framebuffer = GlFramebuffer(*context, name);
     gl.glBindFramebuffer(GL_FRAMEBUFFER, name);
     device->m_colour = makeRenderbuffer(*context, GL_RGBA8, backBuffer);
-    gl.glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                 device->m_colour.name());
+    gl.glFramebufferRenderbuffer(
+        GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, device->m_colour.name());
     if (depthBuffer) {
         device->m_depth = makeRenderbuffer(*context, GL_DEPTH_COMPONENT16, backBuffer);
-        gl.glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
-                                     device->m_depth.name());
+        gl.glFramebufferRenderbuffer(
+            GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, device->m_depth.name());
         // A device with a depth buffer starts with the depth test on.
         device->m_hasDepthBuffer = true;
         device->m_zEnable = D3DZB_TRUE;
@@ -129,7 +129,7 @@ HRESULT Direct3DDevice8::create(PresentTarget& target, QSize backBuffer, bool de
 }
 
 Direct3DDevice8::Direct3DDevice8(std::shared_ptr<GlContext> context, PresentTarget& target,
-                                 QSize size, std::shared_ptr<DeviceSeam> seam)
+    QSize size, std::shared_ptr<DeviceSeam> seam)
     : m_context(std::move(context))
     , m_target(&target)
     , m_size(size)
@@ -137,8 +137,7 @@ Direct3DDevice8::Direct3DDevice8(std::shared_ptr<GlContext> context, PresentTarg
     , m_world(identityMatrix())
     , m_view(identityMatrix())
     , m_projection(identityMatrix())
-{
-}
+{ }
 
 Direct3DDevice8::~Direct3DDevice8()
 {
@@ -180,8 +179,7 @@ HRESULT Direct3DDevice8::SetRenderState(std::uint32_t state, std::uint32_t value
 }
 
 HRESULT Direct3DDevice8::CreateVertexBuffer(std::int32_t length, std::uint32_t usage,
-                                            std::uint32_t fvf, std::uint32_t pool,
-                                            std::shared_ptr<Direct3DVertexBuffer8>& out)
+    std::uint32_t fvf, std::uint32_t pool, std::shared_ptr<Direct3DVertexBuffer8>& out)
 {
     if (const HRESULT hr = enter("CreateVertexBuffer"); failed(hr))
         return hr;
@@ -194,8 +192,7 @@ HRESULT Direct3DDevice8::CreateVertexBuffer(std::int32_t length, std::uint32_t u
 
     m_context->makeCurrent();
     auto& gl = m_context->gl();
-    while (gl.glGetError() != GL_NO_ERROR) {
-    }
+    while (gl.glGetError() != GL_NO_ERROR) { }
     GLuint name = 0;
     gl.glGenBuffers(1, &name);
     GlBuffer buffer(*m_context, name);
@@ -213,7 +210,7 @@ HRESULT Direct3DDevice8::CreateVertexBuffer(std::int32_t length, std::uint32_t u
 }
 
 HRESULT Direct3DDevice8::Clear(std::uint32_t count, const D3DRECT* rects, std::uint32_t flags,
-                               D3DCOLOR colour, float z, std::uint32_t stencil)
+    D3DCOLOR colour, float z, std::uint32_t stencil)
 {
     if (const HRESULT hr = enter("Clear"); failed(hr))
         return hr;
@@ -228,7 +225,7 @@ HRESULT Direct3DDevice8::Clear(std::uint32_t count, const D3DRECT* rects, std::u
     GLbitfield mask = 0;
     if (flags & D3DCLEAR_TARGET) {
         gl.glClearColor(((colour >> 16) & 0xFF) / 255.0f, ((colour >> 8) & 0xFF) / 255.0f,
-                        (colour & 0xFF) / 255.0f, 1.0f);
+            (colour & 0xFF) / 255.0f, 1.0f);
         mask |= GL_COLOR_BUFFER_BIT;
     }
     if (flags & D3DCLEAR_ZBUFFER) {
@@ -298,8 +295,7 @@ HRESULT Direct3DDevice8::GetTransform(std::uint32_t state, D3DMATRIX& matrix) co
 }
 
 HRESULT Direct3DDevice8::SetStreamSource(std::uint32_t stream,
-                                         const std::shared_ptr<Direct3DVertexBuffer8>& buffer,
-                                         std::uint32_t stride)
+    const std::shared_ptr<Direct3DVertexBuffer8>& buffer, std::uint32_t stride)
 {
     if (const HRESULT hr = enter("SetStreamSource"); failed(hr))
         return hr;
@@ -319,8 +315,8 @@ HRESULT Direct3DDevice8::SetVertexShader(std::uint32_t handle)
     return D3D_OK;
 }
 
-HRESULT Direct3DDevice8::DrawPrimitive(std::uint32_t type, std::int32_t startVertex,
-                                       std::int32_t primitiveCount)
+HRESULT Direct3DDevice8::DrawPrimitive(
+    std::uint32_t type, std::int32_t startVertex, std::int32_t primitiveCount)
 {
     if (const HRESULT hr = enter("DrawPrimitive"); failed(hr))
         return hr;
@@ -328,7 +324,8 @@ HRESULT Direct3DDevice8::DrawPrimitive(std::uint32_t type, std::int32_t startVer
     if (!m_inScene || type != D3DPT_TRIANGLELIST || !stream || m_vertexShader != kVertexFormat
         || startVertex < 0 || primitiveCount < 0)
         return D3DERR_INVALIDCALL;
-    const std::int64_t endVertex = std::int64_t { startVertex } + 3 * std::int64_t { primitiveCount };
+    const std::int64_t endVertex
+        = std::int64_t { startVertex } + 3 * std::int64_t { primitiveCount };
     if (endVertex * kVertexStride > stream->length())
         return D3DERR_INVALIDCALL;
     if (primitiveCount == 0)
@@ -368,14 +365,14 @@ HRESULT Direct3DDevice8::DrawPrimitive(std::uint32_t type, std::int32_t startVer
     // D3DCOLOR is stored as the bytes B, G, R, A.
     gl.glEnableVertexAttribArray(1);
     gl.glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, kVertexStride,
-                             reinterpret_cast<const void*>(std::uintptr_t { 12 }));
+        reinterpret_cast<const void*>(std::uintptr_t { 12 }));
     gl.glDrawArrays(GL_TRIANGLES, startVertex, 3 * primitiveCount);
     gl.glBindVertexArray(0);
     return D3D_OK;
 }
 
 HRESULT Direct3DDevice8::Present(const D3DRECT* source, const D3DRECT* destination,
-                                 PresentTarget* overrideWindow, const void* dirtyRegion)
+    PresentTarget* overrideWindow, const void* dirtyRegion)
 {
     if (const HRESULT hr = enter("Present"); failed(hr))
         return hr;

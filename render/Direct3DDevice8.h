@@ -24,7 +24,7 @@ public:
     // and, with depthBuffer, a 16-bit depth buffer. Answers
     // D3DERR_NOTAVAILABLE when OpenGL 3.3 core cannot serve it.
     static HRESULT create(PresentTarget& target, QSize backBuffer, bool depthBuffer,
-                          std::shared_ptr<DeviceSeam> seam, std::unique_ptr<Direct3DDevice8>& out);
+        std::shared_ptr<DeviceSeam> seam, std::unique_ptr<Direct3DDevice8>& out);
     ~Direct3DDevice8();
 
     Direct3DDevice8(const Direct3DDevice8&) = delete;
@@ -36,32 +36,33 @@ public:
     HRESULT SetRenderState(std::uint32_t state, std::uint32_t value);
     // Usage 0, vertex format 66 and the default pool only; length above 0.
     HRESULT CreateVertexBuffer(std::int32_t length, std::uint32_t usage, std::uint32_t fvf,
-                               std::uint32_t pool, std::shared_ptr<Direct3DVertexBuffer8>& out);
+        std::uint32_t pool, std::shared_ptr<Direct3DVertexBuffer8>& out);
     // The whole target only (no rectangles); target and depth flags.
     HRESULT Clear(std::uint32_t count, const D3DRECT* rects, std::uint32_t flags, D3DCOLOR colour,
-                  float z, std::uint32_t stencil);
+        float z, std::uint32_t stencil);
     HRESULT BeginScene();
     HRESULT EndScene();
     HRESULT SetTransform(std::uint32_t state, const D3DMATRIX& matrix);
     HRESULT GetTransform(std::uint32_t state, D3DMATRIX& matrix) const;
     // Stream 0 with stride 16 only. The device does not keep the buffer
     // alive: a draw after it is released is refused.
-    HRESULT SetStreamSource(std::uint32_t stream, const std::shared_ptr<Direct3DVertexBuffer8>& buffer,
-                            std::uint32_t stride);
+    HRESULT SetStreamSource(std::uint32_t stream,
+        const std::shared_ptr<Direct3DVertexBuffer8>& buffer, std::uint32_t stride);
     HRESULT SetVertexShader(std::uint32_t handle);
     // Triangle lists inside a scene; refused when the vertices would run
     // past the end of the stream's buffer.
-    HRESULT DrawPrimitive(std::uint32_t type, std::int32_t startVertex, std::int32_t primitiveCount);
+    HRESULT DrawPrimitive(
+        std::uint32_t type, std::int32_t startVertex, std::int32_t primitiveCount);
     // Copies the back buffer into the target; no rectangles, no override
     // window, no dirty region.
-    HRESULT Present(const D3DRECT* source, const D3DRECT* destination, PresentTarget* overrideWindow,
-                    const void* dirtyRegion);
+    HRESULT Present(const D3DRECT* source, const D3DRECT* destination,
+        PresentTarget* overrideWindow, const void* dirtyRegion);
 
     QSize backBufferSize() const { return m_size; }
 
 private:
     Direct3DDevice8(std::shared_ptr<GlContext> context, PresentTarget& target, QSize size,
-                    std::shared_ptr<DeviceSeam> seam);
+        std::shared_ptr<DeviceSeam> seam);
     HRESULT enter(const char* operation) const;
 
     std::shared_ptr<GlContext> m_context; // declared first: outlives the GL objects below

@@ -8,15 +8,14 @@
 namespace triview {
 
 Direct3DVertexBuffer8::Direct3DVertexBuffer8(std::shared_ptr<GlContext> context, GlBuffer buffer,
-                                             std::int32_t length, std::shared_ptr<DeviceSeam> seam)
+    std::int32_t length, std::shared_ptr<DeviceSeam> seam)
     : m_context(std::move(context))
     , m_buffer(std::move(buffer))
     , m_length(length)
     , m_seam(std::move(seam))
     , m_bytes(static_cast<std::size_t>(length))
     , m_dirtyEnd(m_bytes.size()) // the GL buffer starts undefined: send the zeros too
-{
-}
+{ }
 
 Direct3DVertexBuffer8::~Direct3DVertexBuffer8()
 {
@@ -46,7 +45,7 @@ void Direct3DVertexBuffer8::upload()
     auto& gl = m_context->gl();
     gl.glBindBuffer(GL_ARRAY_BUFFER, m_buffer.name());
     gl.glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(m_dirtyBegin),
-                       static_cast<GLsizeiptr>(m_dirtyEnd - m_dirtyBegin), m_bytes.data() + m_dirtyBegin);
+        static_cast<GLsizeiptr>(m_dirtyEnd - m_dirtyBegin), m_bytes.data() + m_dirtyBegin);
     m_dirtyBegin = m_dirtyEnd = 0;
 }
 
@@ -62,7 +61,7 @@ std::vector<std::byte> Direct3DVertexBuffer8::contents()
 }
 
 HRESULT D3DVertexBuffer8SetData(Direct3DVertexBuffer8* buffer, std::int32_t offset,
-                                std::int32_t size, std::uint32_t flags, const void* source)
+    std::int32_t size, std::uint32_t flags, const void* source)
 {
     if (buffer == nullptr || source == nullptr || flags != 0 || offset < 0 || size < 0
         || std::int64_t { offset } + size > buffer->length())

@@ -20,8 +20,8 @@ class Direct3DVertexBuffer8
 {
 public:
     // Made by Direct3DDevice8::CreateVertexBuffer; starts all zero bytes.
-    Direct3DVertexBuffer8(std::shared_ptr<GlContext> context, GlBuffer buffer,
-                          std::int32_t length, std::shared_ptr<DeviceSeam> seam);
+    Direct3DVertexBuffer8(std::shared_ptr<GlContext> context, GlBuffer buffer, std::int32_t length,
+        std::shared_ptr<DeviceSeam> seam);
     ~Direct3DVertexBuffer8();
 
     std::int32_t length() const { return m_length; }
@@ -47,6 +47,6 @@ private:
 // Refuses, writing nothing, with D3DERR_INVALIDCALL when there is no buffer,
 // the range does not lie inside it, or flags is not 0.
 HRESULT D3DVertexBuffer8SetData(Direct3DVertexBuffer8* buffer, std::int32_t offset,
-                                std::int32_t size, std::uint32_t flags, const void* source);
+    std::int32_t size, std::uint32_t flags, const void* source);
 
 } // namespace triview

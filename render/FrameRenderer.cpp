@@ -8,12 +8,13 @@
 namespace triview {
 
 void Render(Direct3DObjects& d3d, std::int16_t TriangleCount, const FrameControls& controls,
-            RuntimeServices& runtime)
+    RuntimeServices& runtime)
 {
     if (!d3d.D3DDevice)
         return;
     Direct3DDevice8& device = *d3d.D3DDevice;
-    checkDeviceCall(device.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0), "Clear");
+    checkDeviceCall(
+        device.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0), "Clear");
     checkDeviceCall(device.BeginScene(), "BeginScene");
     SetupMatrices(device, controls, runtime);
     checkDeviceCall(device.SetStreamSource(0, d3d.VertexBuffer, kVertexStride), "SetStreamSource");
@@ -24,8 +25,8 @@ void Render(Direct3DObjects& d3d, std::int16_t TriangleCount, const FrameControl
     checkDeviceCall(device.Present(nullptr, nullptr, nullptr, nullptr), "Present");
 }
 
-void SetupMatrices(Direct3DDevice8& D3DDevice, const FrameControls& controls,
-                   RuntimeServices& runtime)
+void SetupMatrices(
+    Direct3DDevice8& D3DDevice, const FrameControls& controls, RuntimeServices& runtime)
 {
     D3DVECTOR axis;
     float angle;
@@ -48,8 +49,8 @@ void SetupMatrices(Direct3DDevice8& D3DDevice, const FrameControls& controls,
     const float targetX = checked::mul16(20, v);
     const float upY = checked::mul16(50, v);
     D3DMATRIX view {};
-    D3DXMatrixLookAtLH(view, vec3(eyeX, eyeY, eyeZ), vec3(targetX, 0.0f, 0.0f),
-                       vec3(0.0f, upY, 0.0f));
+    D3DXMatrixLookAtLH(
+        view, vec3(eyeX, eyeY, eyeZ), vec3(targetX, 0.0f, 0.0f), vec3(0.0f, upY, 0.0f));
     checkDeviceCall(D3DDevice.SetTransform(D3DTS_VIEW, view), "SetTransform");
 
     D3DMATRIX projection {};

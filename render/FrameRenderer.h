@@ -24,14 +24,14 @@ struct FrameControls
 // nothing without a device. A failing device call raises its result code;
 // a camera factor whose products leave 16 bits raises 6.
 void Render(Direct3DObjects& d3d, std::int16_t TriangleCount, const FrameControls& controls,
-            RuntimeServices& runtime);
+    RuntimeServices& runtime);
 
 // Sets the world transform (about (1, 2, 1) by the clock when Check1 is 1,
 // else about RotationAxis by RotationAngle; the angle divided by 1.5), the
 // view from eye (100v, 30v, -20v) to target (20v, 0, 0) with up (0, 50v, 0)
 // for v = HScroll1, and the fixed projection.
-void SetupMatrices(Direct3DDevice8& D3DDevice, const FrameControls& controls,
-                   RuntimeServices& runtime);
+void SetupMatrices(
+    Direct3DDevice8& D3DDevice, const FrameControls& controls, RuntimeServices& runtime);
 
 inline D3DVECTOR vec3(const float& x, const float& y, const float& z)
 {

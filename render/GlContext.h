@@ -6,7 +6,6 @@
 #pragma once
 
 #include <QOpenGLFunctions_3_3_Core>
-
 #include <memory>
 #include <type_traits>
 #include <utility>
@@ -38,23 +37,20 @@ private:
 };
 
 // Owns one GL object name; Delete removes it from the context.
-template <void (*Delete)(QOpenGLFunctions_3_3_Core&, GLuint)>
-class GlObject
+template <void (*Delete)(QOpenGLFunctions_3_3_Core&, GLuint)> class GlObject
 {
 public:
     GlObject() = default;
     GlObject(GlContext& context, GLuint name)
         : m_context(&context)
         , m_name(name)
-    {
-    }
+    { }
     ~GlObject() { reset(); }
 
     GlObject(GlObject&& other) noexcept
         : m_context(std::exchange(other.m_context, nullptr))
         , m_name(std::exchange(other.m_name, 0))
-    {
-    }
+    { }
     GlObject& operator=(GlObject&& other) noexcept
     {
         if (this != &other) {
@@ -83,12 +79,30 @@ private:
 };
 
 namespace gldelete {
-inline void buffer(QOpenGLFunctions_3_3_Core& gl, GLuint name) { gl.glDeleteBuffers(1, &name); }
-inline void vertexArray(QOpenGLFunctions_3_3_Core& gl, GLuint name) { gl.glDeleteVertexArrays(1, &name); }
-inline void renderbuffer(QOpenGLFunctions_3_3_Core& gl, GLuint name) { gl.glDeleteRenderbuffers(1, &name); }
-inline void framebuffer(QOpenGLFunctions_3_3_Core& gl, GLuint name) { gl.glDeleteFramebuffers(1, &name); }
-inline void program(QOpenGLFunctions_3_3_Core& gl, GLuint name) { gl.glDeleteProgram(name); }
-inline void shader(QOpenGLFunctions_3_3_Core& gl, GLuint name) { gl.glDeleteShader(name); }
+inline void buffer(QOpenGLFunctions_3_3_Core& gl, GLuint name)
+{
+    gl.glDeleteBuffers(1, &name);
+}
+inline void vertexArray(QOpenGLFunctions_3_3_Core& gl, GLuint name)
+{
+    gl.glDeleteVertexArrays(1, &name);
+}
+inline void renderbuffer(QOpenGLFunctions_3_3_Core& gl, GLuint name)
+{
+    gl.glDeleteRenderbuffers(1, &name);
+}
+inline void framebuffer(QOpenGLFunctions_3_3_Core& gl, GLuint name)
+{
+    gl.glDeleteFramebuffers(1, &name);
+}
+inline void program(QOpenGLFunctions_3_3_Core& gl, GLuint name)
+{
+    gl.glDeleteProgram(name);
+}
+inline void shader(QOpenGLFunctions_3_3_Core& gl, GLuint name)
+{
+    gl.glDeleteShader(name);
+}
 } // namespace gldelete
 
 using GlBuffer = GlObject<gldelete::buffer>;

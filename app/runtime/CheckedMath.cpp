@@ -10,8 +10,7 @@ namespace triview::checked {
 
 namespace {
 
-template <typename Narrow>
-Narrow narrowOrOverflow(std::int64_t wide)
+template <typename Narrow> Narrow narrowOrOverflow(std::int64_t wide)
 {
     if (wide < std::numeric_limits<Narrow>::min() || wide > std::numeric_limits<Narrow>::max())
         throw RuntimeError(err::Overflow);

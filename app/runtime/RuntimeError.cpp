@@ -45,8 +45,8 @@ std::string_view errorDescription(std::int32_t number)
 
 namespace {
 
-std::string composeReport(std::int32_t number, const std::string& fileName, int line,
-                          const std::string& detail)
+std::string composeReport(
+    std::int32_t number, const std::string& fileName, int line, const std::string& detail)
 {
     std::string text = "執行階段錯誤 '" + std::to_string(number);
     if (number < 0) { // a result code reads best in hexadecimal too
@@ -70,8 +70,7 @@ std::string composeReport(std::int32_t number, const std::string& fileName, int 
 
 RuntimeError::RuntimeError(std::int32_t number, std::string detail)
     : RuntimeError(number, {}, 0, std::move(detail))
-{
-}
+{ }
 
 RuntimeError::RuntimeError(std::int32_t number, std::string fileName, int line, std::string detail)
     : m_number(number)
@@ -79,8 +78,7 @@ RuntimeError::RuntimeError(std::int32_t number, std::string fileName, int line, 
     , m_line(line)
     , m_detail(std::move(detail))
     , m_report(composeReport(m_number, m_fileName, m_line, m_detail))
-{
-}
+{ }
 
 RuntimeError deviceError(std::int32_t resultCode, std::string_view operation)
 {

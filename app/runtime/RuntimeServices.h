@@ -23,8 +23,8 @@ public:
 
     // Shows text with the OK button only and no icon; returns once it is
     // dismissed. Without a title the program's default title is used.
-    virtual void messageBox(std::string_view text,
-                            std::optional<std::string_view> title = std::nullopt)
+    virtual void messageBox(
+        std::string_view text, std::optional<std::string_view> title = std::nullopt)
         = 0;
 
     // Seconds since local midnight.

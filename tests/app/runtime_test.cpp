@@ -48,10 +48,8 @@ TEST_P(Checked16, GivesResultOrOverflow)
         EXPECT_EQ(c.operation(), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Checked16,
-    testing::Values(
-        Int16Case { "AddToLast", [] { return checked::add16(32766, 1); }, 32767, 0 },
+INSTANTIATE_TEST_SUITE_P(Cases, Checked16,
+    testing::Values(Int16Case { "AddToLast", [] { return checked::add16(32766, 1); }, 32767, 0 },
         Int16Case { "AddPastMax", [] { return checked::add16(32767, 1); }, 0, err::Overflow },
         Int16Case { "AddPastMin", [] { return checked::add16(-32768, -1); }, 0, err::Overflow },
         Int16Case { "CursorLastTriangle", [] { return checked::add16(32763, 3); }, 32766, 0 },
@@ -59,7 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
         Int16Case { "Mul100At327", [] { return checked::mul16(100, 327); }, 32700, 0 },
         Int16Case { "Mul100At328", [] { return checked::mul16(100, 328); }, 0, err::Overflow },
         Int16Case { "MulMinus20AtMinus1638", [] { return checked::mul16(-20, -1638); }, 32760, 0 },
-        Int16Case { "MulNegativeEdge", [] { return checked::mul16(-100, 328); }, 0, err::Overflow }),
+        Int16Case {
+            "MulNegativeEdge", [] { return checked::mul16(-100, 328); }, 0, err::Overflow }),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Checked32, AddSubtractMultiplyAtTheEdges)
@@ -75,8 +74,14 @@ TEST(Checked32, AddSubtractMultiplyAtTheEdges)
 TEST(ToInt32, RoundsHalfToEven)
 {
     const std::pair<double, std::int32_t> cases[] = {
-        { 0.5, 0 }, { 1.5, 2 }, { 2.5, 2 }, { -0.5, 0 }, { -1.5, -2 }, { 0.49999997, 0 },
-        { 2.5000001, 3 }, { -2147483648.0, std::numeric_limits<std::int32_t>::min() },
+        { 0.5, 0 },
+        { 1.5, 2 },
+        { 2.5, 2 },
+        { -0.5, 0 },
+        { -1.5, -2 },
+        { 0.49999997, 0 },
+        { 2.5000001, 3 },
+        { -2147483648.0, std::numeric_limits<std::int32_t>::min() },
         { 2147483647.4, 2147483647 },
     };
     for (const auto& [value, expected] : cases)
@@ -86,8 +91,7 @@ TEST(ToInt32, RoundsHalfToEven)
 TEST(ToInt32, OutOfRangeOrNotANumberOverflows)
 {
     for (const double value : { 2147483647.5, 2147483648.0, -2147483649.0, 1e300,
-                                std::numeric_limits<double>::infinity(),
-                                std::numeric_limits<double>::quiet_NaN() })
+             std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN() })
         EXPECT_EQ(raisedNumber([&] { checked::toInt32(value); }), err::Overflow) << value;
 }
 
@@ -138,7 +142,7 @@ TEST(RuntimeErrorReport, NamesNumberDescriptionFileAndLine)
 {
     const RuntimeError fileError(err::TypeMismatch, "model.tri", 7, "欄位內容: \"1.5x\"");
     EXPECT_EQ(fileError.report(),
-              "執行階段錯誤 '13':\n\n型態不符合\n\n檔案: model.tri\n第 7 行\n欄位內容: \"1.5x\"");
+        "執行階段錯誤 '13':\n\n型態不符合\n\n檔案: model.tri\n第 7 行\n欄位內容: \"1.5x\"");
 
     const RuntimeError device = deviceError(static_cast<std::int32_t>(0x8876086Cu), "Clear");
     EXPECT_EQ(device.number(), -2005530516);

@@ -1,8 +1,8 @@
 // The window: layout and settings, the handlers' arithmetic, the start-up
 // sequence with scripted dialogs, the fatal path and closing.
+#include "LeakCheck.h"
 #include "ScriptedRuntime.h"
 #include "TempFile.h"
-#include "LeakCheck.h"
 #include "app/Form1.h"
 #include "app/PictureBox.h"
 #include "model/TriVertex.h"
@@ -113,23 +113,40 @@ void tst_Form1::controlsSitWhereTheLayoutPutsThem_data()
     QTest::addColumn<QString>("container");
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("Picture1") << "Picture1" << "Form1" << twips(120, 120, 9495, 9015) << "";
-    QTest::newRow("Label2") << "Label2" << "Form1" << twips(120, 9240, 1095, 255) << "距離調整:";
-    QTest::newRow("HScroll1") << "HScroll1" << "Form1" << twips(1320, 9240, 8295, 255) << "";
-    QTest::newRow("Label3") << "Label3" << "Form1" << twips(1320, 9600, 255, 255) << "近";
-    QTest::newRow("Label4") << "Label4" << "Form1" << twips(9360, 9600, 255, 255) << "遠";
-    QTest::newRow("Label5") << "Label5" << "Form1" << twips(1680, 9720, 375, 255) << "旋轉:";
-    QTest::newRow("Frame1") << "Frame1" << "Form1" << twips(2160, 9600, 855, 495) << "X軸";
-    QTest::newRow("Command1") << "Command1" << "Frame1" << twips(120, 240, 255, 225) << "+";
-    QTest::newRow("Command2") << "Command2" << "Frame1" << twips(480, 240, 255, 225) << "-";
-    QTest::newRow("Frame2") << "Frame2" << "Form1" << twips(3120, 9600, 855, 495) << "Y軸";
-    QTest::newRow("Command3") << "Command3" << "Frame2" << twips(120, 240, 255, 225) << "+";
-    QTest::newRow("Command4") << "Command4" << "Frame2" << twips(480, 240, 255, 225) << "-";
-    QTest::newRow("Frame3") << "Frame3" << "Form1" << twips(4080, 9600, 855, 495) << "Z軸";
-    QTest::newRow("Command5") << "Command5" << "Frame3" << twips(120, 240, 255, 225) << "+";
-    QTest::newRow("Command6") << "Command6" << "Frame3" << twips(480, 240, 255, 225) << "-";
-    QTest::newRow("Check1") << "Check1" << "Form1" << twips(5040, 9720, 975, 255) << "自動旋轉";
-    QTest::newRow("Label1") << "Label1" << "Form1" << twips(6120, 9840, 3495, 255) << "*";
+    QTest::newRow("Picture1") << "Picture1"
+                              << "Form1" << twips(120, 120, 9495, 9015) << "";
+    QTest::newRow("Label2") << "Label2"
+                            << "Form1" << twips(120, 9240, 1095, 255) << "距離調整:";
+    QTest::newRow("HScroll1") << "HScroll1"
+                              << "Form1" << twips(1320, 9240, 8295, 255) << "";
+    QTest::newRow("Label3") << "Label3"
+                            << "Form1" << twips(1320, 9600, 255, 255) << "近";
+    QTest::newRow("Label4") << "Label4"
+                            << "Form1" << twips(9360, 9600, 255, 255) << "遠";
+    QTest::newRow("Label5") << "Label5"
+                            << "Form1" << twips(1680, 9720, 375, 255) << "旋轉:";
+    QTest::newRow("Frame1") << "Frame1"
+                            << "Form1" << twips(2160, 9600, 855, 495) << "X軸";
+    QTest::newRow("Command1") << "Command1"
+                              << "Frame1" << twips(120, 240, 255, 225) << "+";
+    QTest::newRow("Command2") << "Command2"
+                              << "Frame1" << twips(480, 240, 255, 225) << "-";
+    QTest::newRow("Frame2") << "Frame2"
+                            << "Form1" << twips(3120, 9600, 855, 495) << "Y軸";
+    QTest::newRow("Command3") << "Command3"
+                              << "Frame2" << twips(120, 240, 255, 225) << "+";
+    QTest::newRow("Command4") << "Command4"
+                              << "Frame2" << twips(480, 240, 255, 225) << "-";
+    QTest::newRow("Frame3") << "Frame3"
+                            << "Form1" << twips(4080, 9600, 855, 495) << "Z軸";
+    QTest::newRow("Command5") << "Command5"
+                              << "Frame3" << twips(120, 240, 255, 225) << "+";
+    QTest::newRow("Command6") << "Command6"
+                              << "Frame3" << twips(480, 240, 255, 225) << "-";
+    QTest::newRow("Check1") << "Check1"
+                            << "Form1" << twips(5040, 9720, 975, 255) << "自動旋轉";
+    QTest::newRow("Label1") << "Label1"
+                            << "Form1" << twips(6120, 9840, 3495, 255) << "*";
 }
 
 namespace {
@@ -137,12 +154,24 @@ namespace {
 QWidget* control(Form1& f, const QString& name)
 {
     const std::map<QString, QWidget*> controls = {
-        { "Form1", &f },          { "Picture1", f.Picture1 }, { "Label1", f.Label1 },
-        { "Label2", f.Label2 },   { "Label3", f.Label3 },     { "Label4", f.Label4 },
-        { "Label5", f.Label5 },   { "HScroll1", f.HScroll1 }, { "Frame1", f.Frame1 },
-        { "Frame2", f.Frame2 },   { "Frame3", f.Frame3 },     { "Command1", f.Command1 },
-        { "Command2", f.Command2 }, { "Command3", f.Command3 }, { "Command4", f.Command4 },
-        { "Command5", f.Command5 }, { "Command6", f.Command6 }, { "Check1", f.Check1 },
+        { "Form1", &f },
+        { "Picture1", f.Picture1 },
+        { "Label1", f.Label1 },
+        { "Label2", f.Label2 },
+        { "Label3", f.Label3 },
+        { "Label4", f.Label4 },
+        { "Label5", f.Label5 },
+        { "HScroll1", f.HScroll1 },
+        { "Frame1", f.Frame1 },
+        { "Frame2", f.Frame2 },
+        { "Frame3", f.Frame3 },
+        { "Command1", f.Command1 },
+        { "Command2", f.Command2 },
+        { "Command3", f.Command3 },
+        { "Command4", f.Command4 },
+        { "Command5", f.Command5 },
+        { "Command6", f.Command6 },
+        { "Check1", f.Check1 },
     };
     return controls.at(name);
 }
@@ -184,10 +213,14 @@ void tst_Form1::namedFontsResolveToInstalledFaces_data()
     QTest::addColumn<qreal>("points");
     QTest::addColumn<bool>("italic");
     QTest::addColumn<QString>("face");
-    QTest::newRow("Label2") << "Label2" << "新細明體" << 12.0 << false << "AR PL UMing TW";
-    QTest::newRow("Label5") << "Label5" << "新細明體" << 8.25 << false << "AR PL UMing TW";
-    QTest::newRow("Check1") << "Check1" << "新細明體" << 8.25 << false << "AR PL UMing TW";
-    QTest::newRow("Label1") << "Label1" << "Monotype Corsiva" << 9.75 << true << "Z003";
+    QTest::newRow("Label2") << "Label2"
+                            << "新細明體" << 12.0 << false << "AR PL UMing TW";
+    QTest::newRow("Label5") << "Label5"
+                            << "新細明體" << 8.25 << false << "AR PL UMing TW";
+    QTest::newRow("Check1") << "Check1"
+                            << "新細明體" << 8.25 << false << "AR PL UMing TW";
+    QTest::newRow("Label1") << "Label1"
+                            << "Monotype Corsiva" << 9.75 << true << "Z003";
 }
 
 void tst_Form1::namedFontsResolveToInstalledFaces()
@@ -216,7 +249,7 @@ void tst_Form1::textColours()
     QCOMPARE(h.form.Label5->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     QCOMPARE(h.form.Check1->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     QCOMPARE(h.form.Label2->palette().color(QPalette::WindowText),
-             QApplication::palette(h.form.Label2).color(QPalette::WindowText));
+        QApplication::palette(h.form.Label2).color(QPalette::WindowText));
     // The frames, buttons and Label3/Label4 keep the window's default font.
     QCOMPARE(h.form.Label3->font(), h.form.font());
     QCOMPARE(h.form.Command1->font(), h.form.font());
@@ -245,9 +278,9 @@ void tst_Form1::tabOrderFollowsTheTabIndex()
     QApplication::setActiveWindow(&h.form);
     h.form.Picture1->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(h.form.Picture1));
-    const QList<QWidget*> expected = { h.form.HScroll1, h.form.Check1,   h.form.Command1,
-                                       h.form.Command2, h.form.Command3, h.form.Command4,
-                                       h.form.Command5, h.form.Command6, h.form.Picture1 };
+    const QList<QWidget*> expected
+        = { h.form.HScroll1, h.form.Check1, h.form.Command1, h.form.Command2, h.form.Command3,
+              h.form.Command4, h.form.Command5, h.form.Command6, h.form.Picture1 };
     for (QWidget* next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
@@ -295,7 +328,7 @@ void tst_Form1::rotationButtonsSetAxisAndStep()
     h.form.RotationAxis = { 7, 7, 7 }; // all three components are written
     h.form.RotationAngle = 0.5f;
     const QList<QPushButton*> buttons = { h.form.Command1, h.form.Command2, h.form.Command3,
-                                          h.form.Command4, h.form.Command5, h.form.Command6 };
+        h.form.Command4, h.form.Command5, h.form.Command6 };
     buttons[button - 1]->click();
     QCOMPARE(h.form.RotationAxis.x, x);
     QCOMPARE(h.form.RotationAxis.y, y);
@@ -560,7 +593,8 @@ void tst_Form1::closingReleasesTheDeviceAndEndsWithZero()
     h.seam->clearJournal();
     QVERIFY(h.form.close());
     QCOMPARE(h.seam->journal(),
-             (std::vector<std::string> { "Release:VertexBuffer", "Release:Device", "Release:Direct3D" }));
+        (std::vector<std::string> {
+            "Release:VertexBuffer", "Release:Device", "Release:Direct3D" }));
     QVERIFY(h.form.d3d.DxRoot);
     QCOMPARE(ended.count(), 1);
     QCOMPARE(ended.at(0).at(0).toInt(), 0);

@@ -17,8 +17,7 @@ using namespace triview;
 namespace {
 
 // Runs answer on the modal dialog once it is up.
-template <typename Dialog>
-void whenShown(std::function<void(Dialog*)> answer)
+template <typename Dialog> void whenShown(std::function<void(Dialog*)> answer)
 {
     QTimer::singleShot(0, [answer] {
         QTRY_VERIFY(qobject_cast<Dialog*>(QApplication::activeModalWidget()) != nullptr);
@@ -97,7 +96,6 @@ void tst_RuntimeServices::timerIsSecondsSinceMidnight()
     const double expected = QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
     const double apart = qAbs(runtime.timer() - expected);
     QVERIFY(apart < 1.0 || apart > 86399.0); // the clock may have passed midnight
-
 }
 
 TRIVIEW_QTEST_MAIN(tst_RuntimeServices)

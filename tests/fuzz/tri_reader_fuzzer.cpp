@@ -22,8 +22,7 @@ class BoundedStore : public TriangleSink
 public:
     explicit BoundedStore(std::int16_t count)
         : m_triangles(static_cast<std::size_t>(count))
-    {
-    }
+    { }
     VbBoolean InitGeometry(const TriangleRecord& triangle) override
     {
         if (m_triangles.empty())

@@ -74,12 +74,12 @@ TEST_P(Examples, UseCrLfLineEnds)
 }
 
 INSTANTIATE_TEST_SUITE_P(All, Examples,
-                         testing::Values(Example { "cube.tri", 12 }, Example { "sphere.tri", 10920 },
-                                         Example { "terrain.tri", 4608 }),
-                         [](const auto& info) {
-                             const std::string file = info.param.file;
-                             return file.substr(0, file.find('.'));
-                         });
+    testing::Values(Example { "cube.tri", 12 }, Example { "sphere.tri", 10920 },
+        Example { "terrain.tri", 4608 }),
+    [](const auto& info) {
+        const std::string file = info.param.file;
+        return file.substr(0, file.find('.'));
+    });
 
 TEST(ExampleShapes, CubeFacesHaveOneColourEachAndSphereCornersLieOnItsSurface)
 {
@@ -102,7 +102,8 @@ TEST(ExampleShapes, CubeFacesHaveOneColourEachAndSphereCornersLieOnItsSurface)
 TEST(ExampleGenerator, WritesTheCommittedFiles)
 {
     const test::TempDir dir;
-    const std::string command = std::string(TRIVIEW_GENERATOR) + " " + dir.path().string() + " >/dev/null";
+    const std::string command
+        = std::string(TRIVIEW_GENERATOR) + " " + dir.path().string() + " >/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
     for (const char* file : { "cube.tri", "sphere.tri", "terrain.tri" })
         EXPECT_TRUE(slurp(dir.path() / file) == slurp(kExamples / file))

@@ -66,10 +66,8 @@ TEST_P(ReadNumbers, GivesTheNearestFloats)
     EXPECT_TRUE(file.eof());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, ReadNumbers,
-    testing::Values(
-        NumbersCase { "Blanks", "1 2 3 4 5 6\r\n", { 1, 2, 3, 4, 5, 6 } },
+INSTANTIATE_TEST_SUITE_P(Rules, ReadNumbers,
+    testing::Values(NumbersCase { "Blanks", "1 2 3 4 5 6\r\n", { 1, 2, 3, 4, 5, 6 } },
         NumbersCase { "Commas", "1,2,3,4,5,6\r\n", { 1, 2, 3, 4, 5, 6 } },
         NumbersCase { "BlanksAroundCommas", "  1 , 2,  3 ,4,5 , 6  \r\n", { 1, 2, 3, 4, 5, 6 } },
         NumbersCase { "Tabs", "1\t2\t3\t4\t5\t6\r\n", { 1, 2, 3, 4, 5, 6 } },
@@ -79,13 +77,13 @@ INSTANTIATE_TEST_SUITE_P(
         NumbersCase { "LoneLfEndsLines", "1,2,3\n4,5,6\n", { 1, 2, 3, 4, 5, 6 } },
         NumbersCase { "EndOfFileEndsTheField", "1,2,3,4,5,6", { 1, 2, 3, 4, 5, 6 } },
         NumbersCase { "SignsPointsExponents", "-1.5,+2,3e2,-4E-1,.5,6.\r\n",
-                      { -1.5f, 2, 300, -0.4f, 0.5f, 6 } },
+            { -1.5f, 2, 300, -0.4f, 0.5f, 6 } },
         NumbersCase { "NearestFloat", "0.1 16777217 3.4028235e38 1e-45 -0 2.5e+1\r\n",
-                      { 0.1f, 16777216.0f, FLT_MAX, 1.4e-45f, -0.0f, 25 } },
+            { 0.1f, 16777216.0f, FLT_MAX, 1.4e-45f, -0.0f, 25 } },
         NumbersCase { "UnderflowReadsAsZero", "1e-50 -1e-50 1e-400 -1e-400 0.5e-45 7.1e-46\r\n",
-                      { 0, -0.0f, 0, -0.0f, 0, 1.4e-45f } },
+            { 0, -0.0f, 0, -0.0f, 0, 1.4e-45f } },
         NumbersCase { "TwoGroups", "1,2,3,4,5,6\r\n7,8,9,10,11,12\r\n",
-                      { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12 } }),
+            { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12 } }),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct BadNumbersCase
@@ -119,10 +117,8 @@ TEST_P(ReadBadNumbers, RaisesWithFileAndLine)
     EXPECT_NE(error->detail.find(c.detailHas), std::string::npos) << error->detail;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, ReadBadNumbers,
-    testing::Values(
-        BadNumbersCase { "EmptyField", "1,,3,4,5,6\r\n", err::TypeMismatch, 1, "空" },
+INSTANTIATE_TEST_SUITE_P(Rules, ReadBadNumbers,
+    testing::Values(BadNumbersCase { "EmptyField", "1,,3,4,5,6\r\n", err::TypeMismatch, 1, "空" },
         BadNumbersCase { "EmptyLineInGroup", "1,2,3\r\n\r\n4,5,6\r\n", err::TypeMismatch, 2, "空" },
         BadNumbersCase { "Word", "1,2\r\n3,abc,5,6\r\n", err::TypeMismatch, 2, "\"abc\"" },
         BadNumbersCase { "NumberThenText", "1,2,3x,4,5,6\r\n", err::TypeMismatch, 1, "\"3x\"" },
@@ -131,19 +127,24 @@ INSTANTIATE_TEST_SUITE_P(
         BadNumbersCase { "Hexadecimal", "0x10,2,3,4,5,6\r\n", err::TypeMismatch, 1, "\"0x10\"" },
         BadNumbersCase { "TwoSigns", "+-1,2,3,4,5,6\r\n", err::TypeMismatch, 1, "\"+-1\"" },
         BadNumbersCase { "LonePoint", ".,2,3,4,5,6\r\n", err::TypeMismatch, 1, "\".\"" },
-        BadNumbersCase { "ExponentWithoutDigits", "1e,2,3,4,5,6\r\n", err::TypeMismatch, 1, "\"1e\"" },
+        BadNumbersCase {
+            "ExponentWithoutDigits", "1e,2,3,4,5,6\r\n", err::TypeMismatch, 1, "\"1e\"" },
         BadNumbersCase { "Quoted", "\"1\",2,3,4,5,6\r\n", err::TypeMismatch, 1, "\"\"1\"\"" },
-        BadNumbersCase { "BeyondFloat", "1,2,3,3.4028236e38,5,6\r\n", err::Overflow, 1, "3.4028236e38" },
+        BadNumbersCase {
+            "BeyondFloat", "1,2,3,3.4028236e38,5,6\r\n", err::Overflow, 1, "3.4028236e38" },
         BadNumbersCase { "BeyondDouble", "-1e400,2,3,4,5,6\r\n", err::Overflow, 1, "-1e400" },
-        BadNumbersCase { "BigWithoutExponent", std::string(400, '9') + ",2,3,4,5,6", err::Overflow, 1, "999" },
+        BadNumbersCase {
+            "BigWithoutExponent", std::string(400, '9') + ",2,3,4,5,6", err::Overflow, 1, "999" },
         BadNumbersCase { "PastTheEnd", "1,2,3\r\n", err::InputPastEndOfFile, 1, "" },
         BadNumbersCase { "OnlyBlanksLeft", "1,2,3,4,5   ", err::InputPastEndOfFile, 1, "" },
-        BadNumbersCase { "LineCountOverMixedEnds", "1\r2\n3\r\n4\r\n5,x", err::TypeMismatch, 5, "\"x\"" }),
+        BadNumbersCase {
+            "LineCountOverMixedEnds", "1\r2\n3\r\n4\r\n5,x", err::TypeMismatch, 5, "\"x\"" }),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ReadLines, LineEndsAreConsumedAndTheEndRaises)
 {
-    TextInputFile file = TextInputFile::fromText("lines.tri", "\xEF\xBB\xBFTriangle\r\nb\rc\n\r\nlast");
+    TextInputFile file
+        = TextInputFile::fromText("lines.tri", "\xEF\xBB\xBFTriangle\r\nb\rc\n\r\nlast");
     EXPECT_EQ(file.lineInput(), "Triangle"); // the byte-order mark is not part of the line
     EXPECT_EQ(file.lineInput(), "b");
     EXPECT_EQ(file.lineInput(), "c");
@@ -199,7 +200,7 @@ TEST(Counttri, CountsOnlyExactHeaderLines)
         { "LoneCrAndLf", "Triangle\rTriangle\nTriangle", 3 },
         { "ByteOrderMark", "\xEF\xBB\xBFTriangle\r\n", 1 },
         { "CaseAndBlanksDiffer",
-          "triangle\r\nTRIANGLE\r\n Triangle\r\nTriangle \r\nTriangle\t\r\nTriangles\r\n", 0 },
+            "triangle\r\nTRIANGLE\r\n Triangle\r\nTriangle \r\nTriangle\t\r\nTriangles\r\n", 0 },
     };
     for (const auto& c : cases)
         EXPECT_EQ(counttri(dir.write(c.name, c.text)), c.count) << c.name;
@@ -236,17 +237,12 @@ TEST(PackedColour, FormsRedGreenBlueWithTiesToEven)
         float c0, c1, c2;
         std::int32_t packed;
     } cases[] = {
-        { 255, 0, 0, 0x00FF0000 },
-        { 0, 128, 255, 0x000080FF },
-        { 255, 255, 255, 0x00FFFFFF },
-        { -1, 0, 0, -65536 },
-        { 0, 0, 0.5f, 0 },
-        { 0, 0, 1.5f, 2 },
-        { 0, 0, 2.5f, 2 },
-        { 0, 0.5f / 256, 0, 0 },       // green term 0.5 -> 0
-        { 1.5f / 65536, 0, 0, 2 },     // red term 1.5 -> 2
+        { 255, 0, 0, 0x00FF0000 }, { 0, 128, 255, 0x000080FF }, { 255, 255, 255, 0x00FFFFFF },
+        { -1, 0, 0, -65536 }, { 0, 0, 0.5f, 0 }, { 0, 0, 1.5f, 2 }, { 0, 0, 2.5f, 2 },
+        { 0, 0.5f / 256, 0, 0 }, // green term 0.5 -> 0
+        { 1.5f / 65536, 0, 0, 2 }, // red term 1.5 -> 2
         { -32768, 0, 0, INT32_MIN },
-        { 300, 0, 0, 300 * 65536 },    // beyond 255 spills into the next byte
+        { 300, 0, 0, 300 * 65536 }, // beyond 255 spills into the next byte
     };
     for (const auto& c : cases)
         EXPECT_EQ(packedColour(c.c0, c.c1, c.c2), c.packed) << c.c0 << "," << c.c1 << "," << c.c2;
@@ -254,10 +250,9 @@ TEST(PackedColour, FormsRedGreenBlueWithTiesToEven)
 
 TEST(PackedColour, OverflowsBeyondThirtyTwoBits)
 {
-    for (const auto& [c0, c1, c2] : { std::tuple { 32768.0f, 0.0f, 0.0f },
-                                      std::tuple { 32767.0f, 255.0f, 256.0f },
-                                      std::tuple { -32768.0f, 0.0f, -1.0f },
-                                      std::tuple { 0.0f, 1e30f, 0.0f } }) {
+    for (const auto& [c0, c1, c2] :
+        { std::tuple { 32768.0f, 0.0f, 0.0f }, std::tuple { 32767.0f, 255.0f, 256.0f },
+            std::tuple { -32768.0f, 0.0f, -1.0f }, std::tuple { 0.0f, 1e30f, 0.0f } }) {
         const auto error = raised([&] { packedColour(c0, c1, c2); });
         ASSERT_TRUE(error);
         EXPECT_EQ(error->number, err::Overflow);
@@ -293,8 +288,8 @@ public:
 std::string record(int k, const char* colour = "255,0,0,0,0,0")
 {
     const std::string n = std::to_string(k);
-    return "Triangle\r\n" + std::string(colour) + "\r\n" + n + ",1,2,0,0,0\r\n" + n + ",3,4,0,0,0\r\n"
-        + n + ",5,6,0,0,0\r\n";
+    return "Triangle\r\n" + std::string(colour) + "\r\n" + n + ",1,2,0,0,0\r\n" + n
+        + ",3,4,0,0,0\r\n" + n + ",5,6,0,0,0\r\n";
 }
 
 std::string records(int count)
@@ -345,7 +340,8 @@ TEST(Loadtri, StoresEveryRecordInFileOrder)
 TEST(Loadtri, LayoutOfTheNumbersDoesNotMatter)
 {
     Load blanks, spread;
-    ASSERT_FALSE(blanks.run("Triangle\r\n1 2 3 4 5 6\r\n7 8 9 0 0 0\r\n1 2 3 0 0 0\r\n4 5 6 0 0 0\r\n", 1));
+    ASSERT_FALSE(
+        blanks.run("Triangle\r\n1 2 3 4 5 6\r\n7 8 9 0 0 0\r\n1 2 3 0 0 0\r\n4 5 6 0 0 0\r\n", 1));
     // Colour and corners split three and three over lines, bare LF line ends.
     ASSERT_FALSE(spread.run("Triangle\n1,2,3\n4,5,6\n7,8,9\n0,0,0\n1,2,3\n0,0,0\n4,5,6\n0,0,0", 1));
     ASSERT_EQ(spread.store.calls.size(), 1u);
@@ -362,8 +358,9 @@ TEST(Loadtri, LayoutOfTheNumbersDoesNotMatter)
 TEST(Loadtri, RestOfTheLastLineIsTheNextHeader)
 {
     Load load;
-    const std::string text = "Triangle\r\n0,0,0,0,0,0\r\n1,1,1,0,0,0\r\n2,2,2,0,0,0\r\n3,3,3,0,0,0 ignored\r\n"
-                             "9,9,9,0,0,0\r\n4,4,4,0,0,0\r\n5,5,5,0,0,0\r\n6,6,6,0,0,0\r\n";
+    const std::string text
+        = "Triangle\r\n0,0,0,0,0,0\r\n1,1,1,0,0,0\r\n2,2,2,0,0,0\r\n3,3,3,0,0,0 ignored\r\n"
+          "9,9,9,0,0,0\r\n4,4,4,0,0,0\r\n5,5,5,0,0,0\r\n6,6,6,0,0,0\r\n";
     ASSERT_FALSE(load.run(text, 2));
     ASSERT_EQ(load.store.calls.size(), 2u);
     EXPECT_EQ(load.store.calls[1].triangle.corners[0].x, 4);
@@ -432,7 +429,8 @@ TEST(Loadtri, NeverStoresMoreTrianglesThanTheBufferHolds)
         int line;
     } cases[] = {
         { "MoreRecordsThanHeaders", records(2) + record(2), 2, 2, 11 },
-        { "NoCountedHeader", "triangle\r\n1,2,3,4,5,6\r\n1,2,3,4,5,6\r\n1,2,3,4,5,6\r\n1,2,3,4,5,6\r\n", 0, 0, 1 },
+        { "NoCountedHeader",
+            "triangle\r\n1,2,3,4,5,6\r\n1,2,3,4,5,6\r\n1,2,3,4,5,6\r\n1,2,3,4,5,6\r\n", 0, 0, 1 },
     };
     for (const auto& c : cases) {
         Load load;

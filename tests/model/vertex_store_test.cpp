@@ -16,7 +16,8 @@ class VertexStoreTest : public testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(InitD3D(d3d, &target, [this] { return std::make_unique<DirectX8>(seam); }), vbTrue);
+        ASSERT_EQ(
+            InitD3D(d3d, &target, [this] { return std::make_unique<DirectX8>(seam); }), vbTrue);
         seam->clearJournal();
     }
 
@@ -37,7 +38,7 @@ TriangleRecord triangle(float base, std::int32_t colour)
 {
     return { { { { base, base + 1, base + 2 }, { base + 3, base + 4, base + 5 },
                  { base + 6, base + 7, base + 8 } } },
-             colour };
+        colour };
 }
 
 void expectTriangle(const TriVertex* v, float base, D3DCOLOR colour)
@@ -86,9 +87,15 @@ TEST_F(VertexStoreTest, SampleHoldsTheDemonstrationModelAsListed)
 {
     ASSERT_EQ(Sample(d3d), vbTrue);
     const TriVertex expected[9] = {
-        { 200, -230, 50, 0xFF00FFFF },   { 182, 170, -100, 0xFFFF00FF },  { -182, -230, 150, 0xFFFFFF00 },
-        { 150, 170, -80, 0x00FF0000 },   { -250, -120, -126, 0xFFFFFF00 }, { 272, -130, 130, 0x000000FF },
-        { -150, -170, -50, 0xF0FF0000 }, { -182, 170, 126, 0xF0F0FF00 },  { -272, 130, -150, 0xF0F0F0FF },
+        { 200, -230, 50, 0xFF00FFFF },
+        { 182, 170, -100, 0xFFFF00FF },
+        { -182, -230, 150, 0xFFFFFF00 },
+        { 150, 170, -80, 0x00FF0000 },
+        { -250, -120, -126, 0xFFFFFF00 },
+        { 272, -130, 130, 0x000000FF },
+        { -150, -170, -50, 0xF0FF0000 },
+        { -182, 170, 126, 0xF0F0FF00 },
+        { -272, 130, -150, 0xF0F0F0FF },
     };
     const std::vector<TriVertex> v = vertices();
     ASSERT_EQ(v.size(), 9u);
@@ -125,7 +132,7 @@ TEST_F(VertexStoreTest, CreationFailureRaisesItsResultCode)
 {
     seam->fail("CreateVertexBuffer", E_OUTOFMEMORY);
     for (const auto& store : { std::function<void()>([&] { InitGeometry(d3d, 1, triangle(0, 0)); }),
-                               std::function<void()>([&] { Sample(d3d); }) }) {
+             std::function<void()>([&] { Sample(d3d); }) }) {
         try {
             store();
             ADD_FAILURE() << "no error";

@@ -45,9 +45,9 @@ TEST_F(DeviceSetUp, MakesTheDeviceAndSetsTheThreeStatesInOrder)
     EXPECT_EQ(init(), vbTrue);
     ASSERT_TRUE(d3d.D3DDevice);
     EXPECT_EQ(d3d.D3DDevice->backBufferSize(), QSize(64, 48));
-    EXPECT_EQ(seam->journal(), (Journal { "Direct3DCreate", "GetAdapterDisplayMode", "CreateDevice",
-                                          "SetRenderState:22", "SetRenderState:7",
-                                          "SetRenderState:137" }));
+    EXPECT_EQ(seam->journal(),
+        (Journal { "Direct3DCreate", "GetAdapterDisplayMode", "CreateDevice", "SetRenderState:22",
+            "SetRenderState:7", "SetRenderState:137" }));
 }
 
 TEST_F(DeviceSetUp, NoDirect3DObjectMeansNoQueryAndNoDevice)
@@ -61,9 +61,8 @@ TEST_F(DeviceSetUp, NoDirect3DObjectMeansNoQueryAndNoDevice)
 
 TEST_F(DeviceSetUp, RootThatCannotBeMadeSkipsDirect3DCreate)
 {
-    const RootFactory failing = [] () -> std::unique_ptr<DirectX8> {
-        throw RuntimeError(err::CannotCreateObject);
-    };
+    const RootFactory failing
+        = []() -> std::unique_ptr<DirectX8> { throw RuntimeError(err::CannotCreateObject); };
     EXPECT_EQ(InitD3D(d3d, &target, failing), vbFalse);
     EXPECT_FALSE(d3d.DxRoot);
     EXPECT_FALSE(d3d.D3DObject);
@@ -109,11 +108,13 @@ TEST_F(DeviceSetUp, ReusesAnExistingRoot)
 TEST_F(DeviceSetUp, CleanupReleasesBufferDeviceDirect3DInOrderAndKeepsTheRoot)
 {
     ASSERT_EQ(init(), vbTrue);
-    ASSERT_EQ(d3d.D3DDevice->CreateVertexBuffer(48, 0, kVertexFormat, D3DPOOL_DEFAULT, d3d.VertexBuffer),
-              D3D_OK);
+    ASSERT_EQ(
+        d3d.D3DDevice->CreateVertexBuffer(48, 0, kVertexFormat, D3DPOOL_DEFAULT, d3d.VertexBuffer),
+        D3D_OK);
     seam->clearJournal();
     Cleanup(d3d);
-    EXPECT_EQ(seam->journal(), (Journal { "Release:VertexBuffer", "Release:Device", "Release:Direct3D" }));
+    EXPECT_EQ(seam->journal(),
+        (Journal { "Release:VertexBuffer", "Release:Device", "Release:Direct3D" }));
     EXPECT_FALSE(d3d.VertexBuffer || d3d.D3DDevice || d3d.D3DObject);
     EXPECT_TRUE(d3d.DxRoot);
 
@@ -168,26 +169,29 @@ TEST(CreateDevice, RefusesWhatTheProgramDoesNotAskFor)
     } cases[] = {
         { "SecondAdapter", 1, D3DDEVTYPE_HAL, 32, true, [](auto&) {}, D3DERR_INVALIDCALL },
         { "ReferenceDevice", 0, 2, 32, true, [](auto&) {}, D3DERR_NOTAVAILABLE },
-        { "HardwareVertexProcessing", 0, D3DDEVTYPE_HAL, 64, true, [](auto&) {}, D3DERR_INVALIDCALL },
+        { "HardwareVertexProcessing", 0, D3DDEVTYPE_HAL, 64, true, [](auto&) {},
+            D3DERR_INVALIDCALL },
         { "Multithreaded", 0, D3DDEVTYPE_HAL, 32 | 4, true, [](auto&) {}, D3DERR_INVALIDCALL },
         { "NoWindow", 0, D3DDEVTYPE_HAL, 32, false, [](auto&) {}, D3DERR_INVALIDCALL },
-        { "FullScreen", 0, D3DDEVTYPE_HAL, 32, true, [](auto& p) { p.Windowed = 0; }, D3DERR_NOTAVAILABLE },
+        { "FullScreen", 0, D3DDEVTYPE_HAL, 32, true, [](auto& p) { p.Windowed = 0; },
+            D3DERR_NOTAVAILABLE },
         { "UnknownFormat", 0, D3DDEVTYPE_HAL, 32, true, [](auto& p) { p.BackBufferFormat = 0; },
-          D3DERR_INVALIDCALL },
+            D3DERR_INVALIDCALL },
         { "DepthFormat24", 0, D3DDEVTYPE_HAL, 32, true,
-          [](auto& p) { p.AutoDepthStencilFormat = 77; }, D3DERR_INVALIDCALL },
+            [](auto& p) { p.AutoDepthStencilFormat = 77; }, D3DERR_INVALIDCALL },
         { "Multisampled", 0, D3DDEVTYPE_HAL, 32, true, [](auto& p) { p.MultiSampleType = 2; },
-          D3DERR_NOTAVAILABLE },
-        { "HugeBackBuffer", 0, D3DDEVTYPE_HAL, 32, true, [](auto& p) { p.BackBufferWidth = 1u << 20; },
-          D3DERR_INVALIDCALL },
+            D3DERR_NOTAVAILABLE },
+        { "HugeBackBuffer", 0, D3DDEVTYPE_HAL, 32, true,
+            [](auto& p) { p.BackBufferWidth = 1u << 20; }, D3DERR_INVALIDCALL },
     };
     Direct3D8 direct3D(nullptr);
     for (const auto& c : cases) {
         D3DPRESENT_PARAMETERS p = programParameters();
         c.change(p);
         std::unique_ptr<Direct3DDevice8> device;
-        EXPECT_EQ(direct3D.CreateDevice(c.adapter, c.type, c.window ? &target : nullptr, c.flags, p, device),
-                  c.expected)
+        EXPECT_EQ(direct3D.CreateDevice(
+                      c.adapter, c.type, c.window ? &target : nullptr, c.flags, p, device),
+            c.expected)
             << c.name;
         EXPECT_FALSE(device) << c.name;
     }
@@ -201,13 +205,15 @@ protected:
     void SetUp() override
     {
         D3DPRESENT_PARAMETERS p = programParameters();
-        ASSERT_EQ(Direct3D8(nullptr).CreateDevice(0, D3DDEVTYPE_HAL, &target, 32, p, device), D3D_OK);
+        ASSERT_EQ(
+            Direct3D8(nullptr).CreateDevice(0, D3DDEVTYPE_HAL, &target, 32, p, device), D3D_OK);
     }
 
     std::shared_ptr<Direct3DVertexBuffer8> buffer(std::int32_t length)
     {
         std::shared_ptr<Direct3DVertexBuffer8> vb;
-        EXPECT_EQ(device->CreateVertexBuffer(length, 0, kVertexFormat, D3DPOOL_DEFAULT, vb), D3D_OK);
+        EXPECT_EQ(
+            device->CreateVertexBuffer(length, 0, kVertexFormat, D3DPOOL_DEFAULT, vb), D3D_OK);
         return vb;
     }
 
@@ -223,7 +229,8 @@ protected:
             vertices[i] = { xyz[3 * i], xyz[3 * i + 1], xyz[3 * i + 2], colour };
         const auto vb = buffer(sizeof vertices);
         EXPECT_EQ(D3DVertexBuffer8SetData(vb.get(), 0, sizeof vertices, 0, vertices), D3D_OK);
-        EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3D_OK);
+        EXPECT_EQ(
+            device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3D_OK);
         EXPECT_EQ(device->BeginScene(), D3D_OK);
         EXPECT_EQ(device->SetStreamSource(0, vb, kVertexStride), D3D_OK);
         EXPECT_EQ(device->SetVertexShader(kVertexFormat), D3D_OK);
@@ -242,7 +249,8 @@ TEST_F(DeviceOperations, ClearAndPresentShowBlackAtTheBackBufferSize)
     ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3D_OK);
     ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
     ASSERT_EQ(target.last.size(), QSize(32, 32));
-    for (const QPoint p : { QPoint(0, 0), QPoint(31, 0), QPoint(16, 16), QPoint(0, 31), QPoint(31, 31) })
+    for (const QPoint p :
+        { QPoint(0, 0), QPoint(31, 0), QPoint(16, 16), QPoint(0, 31), QPoint(31, 31) })
         EXPECT_EQ(target.last.pixelColor(p), QColor(0, 0, 0)) << p.x() << "," << p.y();
 }
 
@@ -306,7 +314,8 @@ TEST_F(DeviceOperations, FillsInsideTheBufferAndRefusesOutsideWritingNothing)
     std::vector<std::byte> expected(64); // starts all zero
     ASSERT_EQ(vb->contents(), expected);
 
-    EXPECT_EQ(D3DVertexBuffer8SetData(vb.get(), 16, 48, 0, source.data()), D3D_OK); // ends at the end
+    EXPECT_EQ(
+        D3DVertexBuffer8SetData(vb.get(), 16, 48, 0, source.data()), D3D_OK); // ends at the end
     std::memcpy(expected.data() + 16, source.data(), 48);
     EXPECT_EQ(vb->contents(), expected);
 
@@ -315,10 +324,10 @@ TEST_F(DeviceOperations, FillsInsideTheBufferAndRefusesOutsideWritingNothing)
         std::int32_t offset, size;
         std::uint32_t flags;
     } refused[] = { { 17, 48, 0 }, { 64, 1, 0 }, { -1, 8, 0 }, { 0, -8, 0 }, { 0, 65, 0 },
-                    { 0, 16, 1 }, { 2147483647, 16, 0 } };
+        { 0, 16, 1 }, { 2147483647, 16, 0 } };
     for (const auto& r : refused) {
         EXPECT_EQ(D3DVertexBuffer8SetData(vb.get(), r.offset, r.size, r.flags, source.data()),
-                  D3DERR_INVALIDCALL)
+            D3DERR_INVALIDCALL)
             << r.offset << "+" << r.size;
         EXPECT_EQ(vb->contents(), expected);
     }

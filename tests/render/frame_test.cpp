@@ -27,7 +27,8 @@ class FrameTest : public testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(InitD3D(d3d, &target, [this] { return std::make_unique<DirectX8>(seam); }), vbTrue);
+        ASSERT_EQ(
+            InitD3D(d3d, &target, [this] { return std::make_unique<DirectX8>(seam); }), vbTrue);
         ASSERT_EQ(Sample(d3d), vbTrue);
         seam->clearJournal();
     }
@@ -68,15 +69,15 @@ ScreenVertex project(const TriVertex& v, const D3DMATRIX& m)
             clip[c] += p[k] * m.m[k][c];
     const double w = clip[3];
     return { (clip[0] / w + 1) / 2 * kPicture.width(), (1 - clip[1] / w) / 2 * kPicture.height(),
-             clip[2] / w, 1 / w,
-             { ((v.colour >> 16) & 0xFF) / 255.0, ((v.colour >> 8) & 0xFF) / 255.0,
-               (v.colour & 0xFF) / 255.0 } };
+        clip[2] / w, 1 / w,
+        { ((v.colour >> 16) & 0xFF) / 255.0, ((v.colour >> 8) & 0xFF) / 255.0,
+            (v.colour & 0xFF) / 255.0 } };
 }
 
 // What the frame must show at a pixel centre, or nothing where it is too
 // close to an edge or to a tie in depth to say.
-std::optional<QColor> expectedAt(const std::array<ScreenVertex, 9>& s, double px, double py,
-                                 int* triangleShown)
+std::optional<QColor> expectedAt(
+    const std::array<ScreenVertex, 9>& s, double px, double py, int* triangleShown)
 {
     constexpr double margin = 2.0; // pixels from any edge
     struct Hit
@@ -90,7 +91,8 @@ std::optional<QColor> expectedAt(const std::array<ScreenVertex, 9>& s, double px
     for (int t = 0; t < 3; ++t) {
         const ScreenVertex* v = &s[3 * t];
         double lambda[3], distance[3];
-        const double area = (v[1].x - v[0].x) * (v[2].y - v[0].y) - (v[2].x - v[0].x) * (v[1].y - v[0].y);
+        const double area
+            = (v[1].x - v[0].x) * (v[2].y - v[0].y) - (v[2].x - v[0].x) * (v[1].y - v[0].y);
         for (int i = 0; i < 3; ++i) {
             const ScreenVertex& a = v[(i + 1) % 3];
             const ScreenVertex& b = v[(i + 2) % 3];
@@ -103,7 +105,8 @@ std::optional<QColor> expectedAt(const std::array<ScreenVertex, 9>& s, double px
             return std::nullopt;
         if (closest < 0)
             continue;
-        const double depth = lambda[0] * v[0].depth + lambda[1] * v[1].depth + lambda[2] * v[2].depth;
+        const double depth
+            = lambda[0] * v[0].depth + lambda[1] * v[1].depth + lambda[2] * v[2].depth;
         // Gouraud: vertex colours blended with perspective-correct weights.
         double weights[3], sum = 0;
         for (int i = 0; i < 3; ++i)
@@ -155,11 +158,12 @@ TEST_F(FrameTest, DemonstrationModelMatchesTheReferenceInTheStartPose)
                 continue;
             const QColor actual = frame.pixelColor(x, y);
             const int error = std::max({ std::abs(actual.red() - expected->red()),
-                                         std::abs(actual.green() - expected->green()),
-                                         std::abs(actual.blue() - expected->blue()) });
+                std::abs(actual.green() - expected->green()),
+                std::abs(actual.blue() - expected->blue()) });
             worst = std::max(worst, error);
-            EXPECT_LE(error, 4) << "pixel " << x << "," << y << " shows " << actual.name().toStdString()
-                                << ", expected " << expected->name().toStdString();
+            EXPECT_LE(error, 4) << "pixel " << x << "," << y << " shows "
+                                << actual.name().toStdString() << ", expected "
+                                << expected->name().toStdString();
             ++checked[shown + 1];
             if (::testing::Test::HasFailure())
                 return;
@@ -169,7 +173,7 @@ TEST_F(FrameTest, DemonstrationModelMatchesTheReferenceInTheStartPose)
     for (int t = 1; t <= 3; ++t)
         EXPECT_GT(checked[t], 100) << "triangle " << t << " hardly visible";
     std::printf("checked %d background and %d/%d/%d triangle pixels, worst channel error %d\n",
-                checked[0], checked[1], checked[2], checked[3], worst);
+        checked[0], checked[1], checked[2], checked[3], worst);
 }
 
 TEST_F(FrameTest, NearerTriangleWinsWhicheverIsDrawnFirst)
@@ -177,9 +181,9 @@ TEST_F(FrameTest, NearerTriangleWinsWhicheverIsDrawnFirst)
     // Two triangles across the line of sight at v = 8: red at x = 300, blue
     // further away at x = 0; both cover the picture's centre.
     const TriangleRecord nearRed { { { { 300, -200, -200 }, { 300, 200, 0 }, { 300, -200, 200 } } },
-                                   0x00FF0000 };
+        0x00FF0000 };
     const TriangleRecord farBlue { { { { 0, -300, -300 }, { 0, 300, 0 }, { 0, -300, 300 } } },
-                                   0x000000FF };
+        0x000000FF };
     for (const bool redFirst : { true, false }) {
         ASSERT_EQ(InitGeometry(d3d, 2, redFirst ? nearRed : farBlue), vbTrue);
         ASSERT_EQ(InitGeometry2(d3d, 3, redFirst ? farBlue : nearRed), vbTrue);
@@ -255,9 +259,9 @@ TEST_F(FrameTest, DeviceCallsInOrder)
 {
     render(manual({ 0, 0, 0 }, 0));
     EXPECT_EQ(seam->journal(),
-              (std::vector<std::string> { "Clear", "BeginScene", "SetTransform:256", "SetTransform:2",
-                                          "SetTransform:3", "SetStreamSource", "SetVertexShader",
-                                          "SetRenderState:9", "DrawPrimitive", "EndScene", "Present" }));
+        (std::vector<std::string> { "Clear", "BeginScene", "SetTransform:256", "SetTransform:2",
+            "SetTransform:3", "SetStreamSource", "SetVertexShader", "SetRenderState:9",
+            "DrawPrimitive", "EndScene", "Present" }));
     EXPECT_EQ(target.presents, 1);
 }
 
@@ -266,7 +270,8 @@ TEST_F(FrameTest, FailingCallRaisesItsCodeAndLeavesTheRestUndone)
     for (const char* operation : { "Clear", "SetTransform:2", "DrawPrimitive", "Present" }) {
         auto failing = std::make_shared<DeviceSeam>();
         Direct3DObjects objects;
-        ASSERT_EQ(InitD3D(objects, &target, [&] { return std::make_unique<DirectX8>(failing); }), vbTrue);
+        ASSERT_EQ(
+            InitD3D(objects, &target, [&] { return std::make_unique<DirectX8>(failing); }), vbTrue);
         ASSERT_EQ(Sample(objects), vbTrue);
         failing->fail(operation, D3DERR_OUTOFVIDEOMEMORY);
         failing->clearJournal();
@@ -282,7 +287,8 @@ TEST_F(FrameTest, FailingCallRaisesItsCodeAndLeavesTheRestUndone)
 
 TEST_F(FrameTest, CameraFactorBeyondSixteenBitsOverflowsInsideTheScene)
 {
-    EXPECT_NO_THROW(render(manual({ 0, 0, 0 }, 0, -327))); // the eye behind the origin, still in range
+    EXPECT_NO_THROW(
+        render(manual({ 0, 0, 0 }, 0, -327))); // the eye behind the origin, still in range
     seam->clearJournal();
     try {
         render(manual({ 0, 0, 0 }, 0, 328));
@@ -291,7 +297,8 @@ TEST_F(FrameTest, CameraFactorBeyondSixteenBitsOverflowsInsideTheScene)
         EXPECT_EQ(error.number(), err::Overflow);
     }
     // The error leaves the scene open; the program ends on it.
-    EXPECT_EQ(seam->journal(), (std::vector<std::string> { "Clear", "BeginScene", "SetTransform:256" }));
+    EXPECT_EQ(
+        seam->journal(), (std::vector<std::string> { "Clear", "BeginScene", "SetTransform:256" }));
 }
 
 TEST_F(FrameTest, WithoutADeviceNothingIsCalled)

@@ -28,8 +28,8 @@ Vec4 point(const D3DVECTOR& v)
     return { v.x, v.y, v.z, 1.0f };
 }
 
-void expectMatrixNear(const D3DMATRIX& actual, const std::array<std::array<float, 4>, 4>& expected,
-                      float tolerance)
+void expectMatrixNear(
+    const D3DMATRIX& actual, const std::array<std::array<float, 4>, 4>& expected, float tolerance)
 {
     for (int row = 0; row < 4; ++row)
         for (int column = 0; column < 4; ++column)
@@ -42,7 +42,8 @@ TEST(RotationAxis, AboutXByPointTwoAsLiteral)
     D3DMATRIX m;
     D3DXMatrixRotationAxis(m, { 1, 0, 0 }, 0.2f);
     const float c = 0.980066578f, s = 0.198669331f;
-    expectMatrixNear(m, { { { 1, 0, 0, 0 }, { 0, c, s, 0 }, { 0, -s, c, 0 }, { 0, 0, 0, 1 } } }, 1e-6f);
+    expectMatrixNear(
+        m, { { { 1, 0, 0, 0 }, { 0, c, s, 0 }, { 0, -s, c, 0 }, { 0, 0, 0, 1 } } }, 1e-6f);
 }
 
 TEST(RotationAxis, KeepsTheAxisAndTurnsPerpendicularsByTheAngle)
@@ -84,17 +85,16 @@ TEST(LookAtLH, ProgramCameraAtDistanceOneAsLiteral)
     D3DMATRIX m;
     D3DXMatrixLookAtLH(m, { 100, 30, -20 }, { 20, 0, 0 }, { 0, 50, 0 });
     expectMatrixNear(m,
-                     { { { 0.242536f, -0.331674f, -0.911685f, 0 },
-                         { 0.0f, 0.939743f, -0.341882f, 0 },
-                         { 0.970143f, 0.082918f, 0.227921f, 0 },
-                         { -4.85071f, 6.63348f, 105.98334f, 1 } } },
-                     2e-5f);
+        { { { 0.242536f, -0.331674f, -0.911685f, 0 }, { 0.0f, 0.939743f, -0.341882f, 0 },
+            { 0.970143f, 0.082918f, 0.227921f, 0 }, { -4.85071f, 6.63348f, 105.98334f, 1 } } },
+        2e-5f);
 }
 
 TEST(LookAtLH, EyeToOriginTargetAheadUpAbove)
 {
     for (const float v : { 1.0f, 8.0f, 15.0f, -3.0f }) {
-        const D3DVECTOR eye { 100 * v, 30 * v, -20 * v }, target { 20 * v, 0, 0 }, up { 0, 50 * v, 0 };
+        const D3DVECTOR eye { 100 * v, 30 * v, -20 * v }, target { 20 * v, 0, 0 },
+            up { 0, 50 * v, 0 };
         D3DMATRIX m;
         D3DXMatrixLookAtLH(m, eye, target, up);
         const Vec4 e = transform(point(eye), m);
@@ -117,7 +117,8 @@ TEST(PerspectiveFovLH, ProgramProjectionAsLiteral)
     D3DMATRIX m;
     D3DXMatrixPerspectiveFovLH(m, kFieldOfView, 1.0f, 1.0f, 5000.0f);
     const float ys = 2.41421361f, q = 1.00020004f;
-    expectMatrixNear(m, { { { ys, 0, 0, 0 }, { 0, ys, 0, 0 }, { 0, 0, q, 1 }, { 0, 0, -q, 0 } } }, 1e-6f);
+    expectMatrixNear(
+        m, { { { ys, 0, 0, 0 }, { 0, ys, 0, 0 }, { 0, 0, q, 1 }, { 0, 0, -q, 0 } } }, 1e-6f);
 }
 
 TEST(PerspectiveFovLH, NearPlaneToZeroFarPlaneToWEdgeOfViewToOne)

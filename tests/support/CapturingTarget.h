@@ -11,8 +11,7 @@ class CapturingTarget : public PresentTarget
 public:
     explicit CapturingTarget(QSize size = { 633, 601 })
         : m_size(size)
-    {
-    }
+    { }
     QSize pixelSize() const override { return m_size; }
     void present(QImage frame) override
     {

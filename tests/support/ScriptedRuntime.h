@@ -45,7 +45,7 @@ public:
     void messageBox(std::string_view text, std::optional<std::string_view> title) override
     {
         messages.push_back({ std::string(text),
-                             title ? std::optional<std::string>(std::string(*title)) : std::nullopt });
+            title ? std::optional<std::string>(std::string(*title)) : std::nullopt });
         if (onMessage)
             onMessage(messages.back());
     }

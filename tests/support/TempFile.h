@@ -13,7 +13,8 @@ class TempDir
 public:
     TempDir()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "triview-test-XXXXXX").string();
+        std::string pattern
+            = (std::filesystem::temp_directory_path() / "triview-test-XXXXXX").string();
         m_path = ::mkdtemp(pattern.data());
     }
     ~TempDir()
