@@ -206,12 +206,6 @@ void TextInputFile::raisePastEnd() const
     raise(err::InputPastEndOfFile, endsWithLineEnd && last > 1 ? last - 1 : last);
 }
 
-void TextInputFile::skipBlanks()
-{
-    while (m_pos < m_text.size() && isBlank(m_text[m_pos]))
-        ++m_pos;
-}
-
 bool TextInputFile::consumeLineEnd()
 {
     if (m_pos == m_text.size())

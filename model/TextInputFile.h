@@ -61,7 +61,6 @@ private:
     [[noreturn]] void raisePastEnd() const;
     [[noreturn, gnu::cold]] void raiseBadField(
         int number, const char* begin, const char* end) const;
-    void skipBlanks();
     bool consumeLineEnd();
     void catchUpLine() const;
 
