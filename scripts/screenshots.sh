@@ -9,7 +9,7 @@ viewer=$(realpath "${1:-build/app/triview}")
 out=${2:-docs/screenshots}
 
 if [ -z "${TRIVIEW_ON_XVFB:-}" ]; then
-  exec xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+  exec xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -noreset" \
     env TRIVIEW_ON_XVFB=1 "$0" "$viewer" "$out"
 fi
 

@@ -10,4 +10,4 @@ fi
 if [ -n "${DISPLAY:-}" ]; then
   exec "$@"
 fi
-exec xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" "$@"
+exec xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -noreset" "$@"
