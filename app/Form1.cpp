@@ -2,8 +2,8 @@
 
 #include "app/Fonts.h"
 #include "app/PictureBox.h"
-#include "app/runtime/CheckedMath.h"
-#include "app/runtime/RuntimeServices.h"
+#include "runtime/CheckedMath.h"
+#include "runtime/RuntimeServices.h"
 #include "model/TriReader.h"
 #include "model/VertexStore.h"
 #include "render/FrameRenderer.h"

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/EventDispatcher.h"
-#include "app/runtime/Values.h"
+#include "runtime/Values.h"
 #include "render/DeviceSetup.h"
 
 #include <QWidget>

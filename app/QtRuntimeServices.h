@@ -2,7 +2,7 @@
 // QCoreApplication::processEvents.
 #pragma once
 
-#include "app/runtime/RuntimeServices.h"
+#include "runtime/RuntimeServices.h"
 
 namespace triview {
 

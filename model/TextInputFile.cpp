@@ -1,6 +1,6 @@
 #include "model/TextInputFile.h"
 
-#include "app/runtime/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 #include <array>
 #include <charconv>

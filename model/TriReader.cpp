@@ -1,8 +1,8 @@
 #include "model/TriReader.h"
 
-#include "app/runtime/CheckedMath.h"
-#include "app/runtime/RuntimeError.h"
-#include "app/runtime/RuntimeServices.h"
+#include "runtime/CheckedMath.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/RuntimeServices.h"
 #include "model/TextInputFile.h"
 
 #include <string_view>

@@ -3,7 +3,7 @@
 // corners) and hands each triangle to the vertex store.
 #pragma once
 
-#include "app/runtime/Values.h"
+#include "runtime/Values.h"
 
 #include <array>
 #include <cstdint>

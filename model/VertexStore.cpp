@@ -1,7 +1,7 @@
 #include "model/VertexStore.h"
 
-#include "app/runtime/CheckedMath.h"
-#include "app/runtime/RuntimeError.h"
+#include "runtime/CheckedMath.h"
+#include "runtime/RuntimeError.h"
 #include "model/DemoModel.h"
 #include "render/DeviceCall.h"
 

@@ -3,7 +3,7 @@
 // with the demonstration model. Triangle k lives at vertices 3k to 3k+2.
 #pragma once
 
-#include "app/runtime/Values.h"
+#include "runtime/Values.h"
 #include "model/TriReader.h"
 #include "model/TriVertex.h"
 #include "render/DeviceSetup.h"

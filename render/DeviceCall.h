@@ -2,7 +2,7 @@
 // carries the code and names the operation.
 #pragma once
 
-#include "app/runtime/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 #include "render/D3DTypes.h"
 
 namespace triview {

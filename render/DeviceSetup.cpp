@@ -1,6 +1,6 @@
 #include "render/DeviceSetup.h"
 
-#include "app/runtime/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 #include "render/DeviceCall.h"
 
 namespace triview {

@@ -2,7 +2,7 @@
 // the two procedures that fill and empty them.
 #pragma once
 
-#include "app/runtime/Values.h"
+#include "runtime/Values.h"
 #include "render/Direct3D8.h"
 #include "render/Direct3DDevice8.h"
 #include "render/Direct3DVertexBuffer8.h"

@@ -1,7 +1,7 @@
 #include "render/FrameRenderer.h"
 
-#include "app/runtime/CheckedMath.h"
-#include "app/runtime/RuntimeServices.h"
+#include "runtime/CheckedMath.h"
+#include "runtime/RuntimeServices.h"
 #include "render/D3DXMath.h"
 #include "render/DeviceCall.h"
 

@@ -2,7 +2,7 @@
 // store of exactly the counted size, or stops with a runtime error. A crash,
 // a sanitizer report or a store outside the buffer is a finding.
 #include "ScriptedRuntime.h"
-#include "app/runtime/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 #include "model/TextInputFile.h"
 #include "model/TriReader.h"
 

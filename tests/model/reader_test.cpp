@@ -2,7 +2,7 @@
 // colour, the limits and the errors with their file and line.
 #include "ScriptedRuntime.h"
 #include "TempFile.h"
-#include "app/runtime/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 #include "model/TextInputFile.h"
 #include "model/TriReader.h"
 

@@ -1,7 +1,7 @@
 // The vertex store on a real device: what the buffer holds afterwards, byte
 // for byte, and how creation failures surface.
 #include "CapturingTarget.h"
-#include "app/runtime/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 #include "model/VertexStore.h"
 #include "render/DeviceSeam.h"
 

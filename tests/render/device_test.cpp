@@ -1,7 +1,7 @@
 // Device set-up and release, and the device's operations on OpenGL: what
 // they draw, and what they refuse.
 #include "CapturingTarget.h"
-#include "app/runtime/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 #include "render/D3DXMath.h"
 #include "render/DeviceSeam.h"
 #include "render/DeviceSetup.h"

@@ -4,7 +4,7 @@
 // clock, and the order and failures of the device calls.
 #include "CapturingTarget.h"
 #include "ScriptedRuntime.h"
-#include "app/runtime/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 #include "model/DemoModel.h"
 #include "model/VertexStore.h"
 #include "render/D3DXMath.h"

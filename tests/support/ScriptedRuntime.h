@@ -3,7 +3,7 @@
 // that runs whatever the test asks.
 #pragma once
 
-#include "app/runtime/RuntimeServices.h"
+#include "runtime/RuntimeServices.h"
 
 #include <deque>
 #include <functional>

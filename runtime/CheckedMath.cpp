@@ -1,6 +1,6 @@
-#include "app/runtime/CheckedMath.h"
+#include "runtime/CheckedMath.h"
 
-#include "app/runtime/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 #include <cfenv>
 #include <cmath>

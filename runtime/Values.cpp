@@ -1,4 +1,4 @@
-#include "app/runtime/Values.h"
+#include "runtime/Values.h"
 
 namespace triview {
 

@@ -1,4 +1,4 @@
-#include "app/runtime/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 #include <cstdio>
 #include <utility>

@@ -1,8 +1,8 @@
 // Checked arithmetic, float-to-integer rounding, the floating-point status
 // test, the count's text form and the fatal report's text.
-#include "app/runtime/CheckedMath.h"
-#include "app/runtime/RuntimeError.h"
-#include "app/runtime/Values.h"
+#include "runtime/CheckedMath.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/Values.h"
 
 #include <cfloat>
 #include <functional>
