@@ -7,7 +7,7 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 CTEST_ARGS ?=
 
-.PHONY: all deps configure build run test bench examples screenshots clean
+.PHONY: all deps configure build run test test-size mutate bench examples screenshots clean
 
 all: build
 
@@ -26,6 +26,16 @@ run: build
 
 test: build
 	./scripts/with-display.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+
+# Lines of tests against lines of program; fails above 40%.
+test-size:
+	@./scripts/test-size.sh
+
+# Injects each fault of tests/mutants.json into a private copy and runs the
+# suite on it: the count of faults caught is the suite's sharpness.
+MUTATE ?= ../shared/tools/mutate.sh
+mutate:
+	$(MUTATE) . $(MUTANTS)
 
 bench: build
 	./scripts/with-display.sh ./scripts/run-benchmarks.sh $(BUILD)
