@@ -7,7 +7,7 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 CTEST_ARGS ?=
 
-.PHONY: all deps configure build run test test-size mutate bench examples screenshots clean
+.PHONY: all deps configure build run test test-size mutate goldens bench examples screenshots clean
 
 all: build
 
@@ -26,6 +26,11 @@ run: build
 
 test: build
 	./scripts/with-display.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+
+# Writes the golden pictures of the frame tests anew from what the device
+# draws now; look at them (git diff shows which changed) before committing.
+goldens: build
+	TRIVIEW_UPDATE_GOLDENS=1 ./scripts/with-display.sh $(BUILD)/tests/render/frame_test
 
 # Lines of tests against lines of program; fails above 40%.
 test-size:

@@ -2,7 +2,7 @@
 // beside an empty frame (clear and present only), and the time from the
 // file name to the first presented frame (count, load, upload, draw,
 // present) beside the bare parse of the same file.
-#include "CapturingTarget.h"
+#include "DeviceRig.h"
 #include "GeneratedModel.h"
 #include "ScriptedRuntime.h"
 #include "model/TriReader.h"
@@ -18,7 +18,7 @@ namespace {
 // The device of the running program, made once.
 struct Device
 {
-    test::CapturingTarget picture; // Picture1's size
+    test::CapturingTarget picture { QSize(633, 601) }; // Picture1's size
     test::ScriptedRuntime runtime;
     Direct3DObjects d3d;
     Device()

@@ -1,0 +1,39 @@
+// A device for tests: made by InitD3D on a target that keeps the last frame
+// presented to it, and watched through a seam.
+#pragma once
+
+#include "render/DeviceSeam.h"
+#include "render/DeviceSetup.h"
+#include "render/PresentTarget.h"
+
+namespace triview::test {
+
+struct CapturingTarget : PresentTarget
+{
+    explicit CapturingTarget(QSize size)
+        : size(size)
+    { }
+    QSize pixelSize() const override { return size; }
+    void present(QImage frame) override { last = std::move(frame); }
+
+    QSize size;
+    QImage last;
+};
+
+struct DeviceRig
+{
+    VbBoolean init()
+    {
+        return InitD3D(d3d, &target, [this] {
+            ++rootsMade;
+            return std::make_unique<DirectX8>(seam);
+        });
+    }
+
+    std::shared_ptr<DeviceSeam> seam = std::make_shared<DeviceSeam>();
+    CapturingTarget target { QSize(633, 601) }; // Picture1's client area
+    Direct3DObjects d3d;
+    int rootsMade = 0;
+};
+
+} // namespace triview::test
