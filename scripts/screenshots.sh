@@ -17,7 +17,8 @@ xdriver_source=tests/e2e/xdriver.sh
 . tests/e2e/xdriver.sh
 mkdir -p "$out"
 
-# Clicks at x, y inside window $1.
+# Types text $2 in window $1; clicks at x, y inside window $1.
+type_text() { xdotool windowfocus --sync "$1" type --delay 5 "$2"; }
 click() {
   xdotool mousemove --window "$1" "$2" "$3" click 1
 }

@@ -1,60 +1,30 @@
 #!/usr/bin/env python3
-"""Asks an X window to close, as a window manager's close button does: a
-WM_DELETE_WINDOW client message. Xvfb runs no window manager, and xdotool's
-windowclose destroys the window instead of asking it.
-
-usage: close_window.py WINDOW_ID
-"""
+# Asks X window $1 to close as a window manager's close button does, with a
+# WM_DELETE_WINDOW client message: Xvfb runs no window manager, and xdotool's
+# windowclose destroys the window instead of asking it.
 import ctypes
 import ctypes.util
 import sys
 
-
-class ClientMessage(ctypes.Structure):
-    _fields_ = [
-        ("type", ctypes.c_int),
-        ("serial", ctypes.c_ulong),
-        ("send_event", ctypes.c_int),
-        ("display", ctypes.c_void_p),
-        ("window", ctypes.c_ulong),
-        ("message_type", ctypes.c_ulong),
-        ("format", ctypes.c_int),
-        ("data", ctypes.c_long * 5),
-    ]
+C = ctypes
+x11 = C.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+x11.XOpenDisplay.restype = C.c_void_p
+x11.XInternAtom.restype = C.c_ulong
+x11.XInternAtom.argtypes = [C.c_void_p, C.c_char_p, C.c_int]
+x11.XSendEvent.argtypes = [C.c_void_p, C.c_ulong, C.c_int, C.c_long, C.c_void_p]
+x11.XFlush.argtypes = x11.XCloseDisplay.argtypes = [C.c_void_p]
 
 
-class XEvent(ctypes.Union):
-    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+class ClientMessage(C.Structure):  # XClientMessageEvent, padded to an XEvent
+    _fields_ = [("type", C.c_int), ("serial", C.c_ulong), ("send_event", C.c_int),
+                ("display", C.c_void_p), ("window", C.c_ulong), ("message_type", C.c_ulong),
+                ("format", C.c_int), ("data", C.c_long * 5), ("pad", C.c_long * 12)]
 
 
-def main() -> int:
-    window = int(sys.argv[1], 0)
-    x11 = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
-    x11.XOpenDisplay.restype = ctypes.c_void_p
-    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x11.XInternAtom.restype = ctypes.c_ulong
-    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                               ctypes.POINTER(XEvent)]
-    x11.XFlush.argtypes = [ctypes.c_void_p]
-    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-
-    display = x11.XOpenDisplay(None)
-    if not display:
-        print("close_window.py: cannot open the display", file=sys.stderr)
-        return 1
-    event = XEvent()
-    event.xclient.type = 33  # ClientMessage
-    event.xclient.window = window
-    event.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
-    event.xclient.format = 32
-    event.xclient.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
-    event.xclient.data[1] = 0  # CurrentTime
-    x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
-    x11.XFlush(display)
-    x11.XCloseDisplay(display)
-    return 0
-
-
-if __name__ == "__main__":
-    sys.exit(main())
+display = x11.XOpenDisplay(None) or sys.exit("close_window.py: cannot open the display")
+event = ClientMessage(type=33, window=int(sys.argv[1], 0), format=32,
+                      message_type=x11.XInternAtom(display, b"WM_PROTOCOLS", 0))
+event.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+x11.XSendEvent(display, event.window, 0, 0, C.byref(event))
+x11.XFlush(display)
+x11.XCloseDisplay(display)

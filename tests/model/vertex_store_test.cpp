@@ -1,9 +1,8 @@
-// The vertex store on a real device: what the buffer holds afterwards, byte
-// for byte, and how creation failures surface.
-#include "CapturingTarget.h"
-#include "runtime/RuntimeError.h"
+// The vertex store on a real device: the buffer's bytes after storing, the
+// stored colour, and how creation failures surface.
+#include "DeviceRig.h"
+#include "Raised.h"
 #include "model/VertexStore.h"
-#include "render/DeviceSeam.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -11,27 +10,13 @@
 namespace triview {
 namespace {
 
-class VertexStoreTest : public testing::Test
+struct VertexStoreTest : testing::Test, test::DeviceRig
 {
-protected:
     void SetUp() override
     {
-        ASSERT_EQ(
-            InitD3D(d3d, &target, [this] { return std::make_unique<DirectX8>(seam); }), vbTrue);
+        ASSERT_EQ(init(), vbTrue);
         seam->clearJournal();
     }
-
-    std::vector<TriVertex> vertices()
-    {
-        const std::vector<std::byte> bytes = d3d.VertexBuffer->contents();
-        std::vector<TriVertex> result(bytes.size() / sizeof(TriVertex));
-        std::memcpy(result.data(), bytes.data(), result.size() * sizeof(TriVertex));
-        return result;
-    }
-
-    std::shared_ptr<DeviceSeam> seam = std::make_shared<DeviceSeam>();
-    test::CapturingTarget target { QSize(32, 32) };
-    Direct3DObjects d3d;
 };
 
 TriangleRecord triangle(float base, std::int32_t colour)
@@ -41,130 +26,45 @@ TriangleRecord triangle(float base, std::int32_t colour)
         colour };
 }
 
-void expectTriangle(const TriVertex* v, float base, D3DCOLOR colour)
-{
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(v[i].x, base + 3 * i);
-        EXPECT_EQ(v[i].y, base + 3 * i + 1);
-        EXPECT_EQ(v[i].z, base + 3 * i + 2);
-        EXPECT_EQ(v[i].colour, colour);
-    }
-}
-
-TEST_F(VertexStoreTest, TrianglesLandInCallOrder)
+TEST_F(VertexStoreTest, TrianglesLandInCallOrderAndNeverPastTheBuffer)
 {
     ASSERT_EQ(InitGeometry(d3d, 3, triangle(10, 0x00FF0000)), vbTrue);
     ASSERT_EQ(InitGeometry2(d3d, 3, triangle(20, 0x0000FF00)), vbTrue);
-    ASSERT_EQ(InitGeometry2(d3d, 6, triangle(30, 0x000000FF)), vbTrue);
-    const std::vector<TriVertex> v = vertices();
-    ASSERT_EQ(v.size(), 9u);
-    expectTriangle(&v[0], 10, 0xFFFF0000);
-    expectTriangle(&v[3], 20, 0xFF00FF00);
-    expectTriangle(&v[6], 30, 0xFF0000FF);
-}
-
-TEST_F(VertexStoreTest, BufferHoldsTriangleCountTriangles)
-{
-    for (const auto& [count, bytes] : { std::pair { 3, 144 }, std::pair { 32767, 1572816 } }) {
-        ASSERT_EQ(InitGeometry(d3d, static_cast<std::int16_t>(count), triangle(0, 0)), vbTrue);
-        EXPECT_EQ(d3d.VertexBuffer->length(), bytes);
-    }
-}
-
-TEST_F(VertexStoreTest, TriangleThatWouldNotFitIsNotWritten)
-{
-    ASSERT_EQ(InitGeometry(d3d, 1, triangle(10, 0)), vbTrue);
-    EXPECT_EQ(InitGeometry2(d3d, 3, triangle(20, 0)), vbTrue);
-    const std::vector<TriVertex> v = vertices();
-    ASSERT_EQ(v.size(), 3u);
-    expectTriangle(&v[0], 10, 0xFF000000);
-
-    d3d.VertexBuffer.reset();
-    EXPECT_EQ(InitGeometry2(d3d, 0, triangle(20, 0)), vbTrue); // no buffer: nothing to write into
-}
-
-TEST_F(VertexStoreTest, SampleHoldsTheDemonstrationModelAsListed)
-{
-    ASSERT_EQ(Sample(d3d), vbTrue);
-    const TriVertex expected[9] = {
-        { 200, -230, 50, 0xFF00FFFF },
-        { 182, 170, -100, 0xFFFF00FF },
-        { -182, -230, 150, 0xFFFFFF00 },
-        { 150, 170, -80, 0x00FF0000 },
-        { -250, -120, -126, 0xFFFFFF00 },
-        { 272, -130, 130, 0x000000FF },
-        { -150, -170, -50, 0xF0FF0000 },
-        { -182, 170, 126, 0xF0F0FF00 },
-        { -272, 130, -150, 0xF0F0F0FF },
-    };
-    const std::vector<TriVertex> v = vertices();
-    ASSERT_EQ(v.size(), 9u);
+    ASSERT_EQ(InitGeometry2(d3d, 6, triangle(30, -65536)), vbTrue);
+    EXPECT_EQ(InitGeometry2(d3d, 9, triangle(40, 0)), vbTrue); // would not fit: not written
+    const std::vector<std::byte> bytes = d3d.VertexBuffer->contents();
+    ASSERT_EQ(bytes.size(), 144u);
+    TriVertex v[9];
+    std::memcpy(v, bytes.data(), bytes.size());
+    const D3DCOLOR colours[] = { 0xFFFF0000, 0xFF00FF00, 0xFEFF0000 };
     for (int i = 0; i < 9; ++i) {
-        EXPECT_EQ(v[i].x, expected[i].x) << i;
-        EXPECT_EQ(v[i].y, expected[i].y) << i;
-        EXPECT_EQ(v[i].z, expected[i].z) << i;
-        EXPECT_EQ(v[i].colour, expected[i].colour) << i;
+        const float base = 10.0f * (i / 3 + 1) + 3 * (i % 3);
+        EXPECT_EQ(v[i].x, base) << i;
+        EXPECT_EQ(v[i].y, base + 1) << i;
+        EXPECT_EQ(v[i].z, base + 2) << i;
+        EXPECT_EQ(v[i].colour, colours[i / 3]) << i;
     }
 }
 
-TEST(StoredColour, AddsAlphaByChecked32BitSubtraction)
+TEST_F(VertexStoreTest, StoredColourOverflowsBeforeAnyDeviceCall)
 {
-    EXPECT_EQ(storedColour(0x00FFFFFF), 0xFFFFFFFFu);
     EXPECT_EQ(storedColour(0), 0xFF000000u);
     EXPECT_EQ(storedColour(-2130706432), 0x80000000u);
-    EXPECT_EQ(storedColour(-65536), 0xFEFF0000u); // -1, 0, 0 spills into the alpha byte
-    try {
-        storedColour(-2130706433);
-        ADD_FAILURE() << "no overflow";
-    } catch (const RuntimeError& error) {
-        EXPECT_EQ(error.number(), err::Overflow);
-    }
-}
-
-TEST_F(VertexStoreTest, ColourOverflowComesBeforeAnyDeviceCall)
-{
-    EXPECT_THROW(InitGeometry(d3d, 1, triangle(0, -2130706433)), RuntimeError);
+    EXPECT_EQ(
+        test::raisedNumber([&] { InitGeometry(d3d, 1, triangle(0, -2130706433)); }), err::Overflow);
     EXPECT_TRUE(seam->journal().empty());
-    EXPECT_FALSE(d3d.VertexBuffer);
 }
 
-TEST_F(VertexStoreTest, CreationFailureRaisesItsResultCode)
+TEST_F(VertexStoreTest, CreationFailuresRaiseTheirCodeAndOnlyNoBufferAnswersFalse)
 {
+    EXPECT_EQ(test::raisedNumber([&] { InitGeometry(d3d, 0, triangle(0, 0)); }),
+        D3DERR_INVALIDCALL); // a buffer of no bytes
     seam->fail("CreateVertexBuffer", E_OUTOFMEMORY);
-    for (const auto& store : { std::function<void()>([&] { InitGeometry(d3d, 1, triangle(0, 0)); }),
-             std::function<void()>([&] { Sample(d3d); }) }) {
-        try {
-            store();
-            ADD_FAILURE() << "no error";
-        } catch (const RuntimeError& error) {
-            EXPECT_EQ(error.number(), E_OUTOFMEMORY);
-            EXPECT_NE(error.report().find("CreateVertexBuffer"), std::string::npos);
-        }
-    }
-}
-
-TEST_F(VertexStoreTest, ZeroTrianglesAskForAnEmptyBufferWhichIsRefused)
-{
-    try {
-        InitGeometry(d3d, 0, triangle(0, 0));
-        ADD_FAILURE() << "no error";
-    } catch (const RuntimeError& error) {
-        EXPECT_EQ(error.number(), D3DERR_INVALIDCALL);
-    }
-}
-
-TEST_F(VertexStoreTest, FalseOnlyWhenCreationSucceedsWithoutABuffer)
-{
+    EXPECT_EQ(test::raisedNumber([&] { InitGeometry(d3d, 1, triangle(0, 0)); }), E_OUTOFMEMORY);
+    seam->fail("CreateVertexBuffer", D3D_OK);
     seam->yieldNothing("CreateVertexBuffer");
     EXPECT_EQ(InitGeometry(d3d, 1, triangle(0, 0)), vbFalse);
     EXPECT_EQ(Sample(d3d), vbFalse);
-    EXPECT_FALSE(d3d.VertexBuffer);
-}
-
-TEST_F(VertexStoreTest, WithoutADeviceTheStoreRaisesInsteadOfCrashing)
-{
-    Cleanup(d3d);
-    EXPECT_THROW(Sample(d3d), RuntimeError);
 }
 
 } // namespace

@@ -1,0 +1,326 @@
+// The window: its layout, the handlers' arithmetic, the start-up sequence
+// with scripted dialogs, frames on the timer, the fatal path and closing.
+#include "ScriptedRuntime.h"
+#include "TempFile.h"
+#include "app/Form1.h"
+#include "app/PictureBox.h"
+#include "render/DeviceSeam.h"
+
+#include <QCheckBox>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <bit>
+#include <gtest/gtest.h>
+
+namespace triview {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+// A window with scripted dialogs and a watched device.
+struct Harness
+{
+    explicit Harness(std::deque<std::string> answers = {})
+    {
+        runtime.answers = std::move(answers);
+        runtime.onDoEvents = [] { QCoreApplication::processEvents(); };
+    }
+    bool journalHas(const char* operation) const
+    {
+        return std::ranges::count(seam->journal(), operation) > 0;
+    }
+    QImage frame() const { return form.Picture1->frame(); }
+
+    std::shared_ptr<DeviceSeam> seam = std::make_shared<DeviceSeam>();
+    test::ScriptedRuntime runtime;
+    Form1 form { runtime, [this] { return std::make_unique<DirectX8>(seam); } };
+};
+
+// Lets the event loop run until condition holds, five seconds at most.
+bool eventually(const std::function<bool()>& condition)
+{
+    return QTest::qWaitFor(condition, 5000);
+}
+
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+TEST(Form1, LayoutFontsColoursTabOrderAndSettings)
+{
+    Harness h;
+    Form1& f = h.form;
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("天才Tovan3D模型秀圖"));
+    EXPECT_TRUE(f.minimumSize() == QSize(648, 673) && f.maximumSize() == QSize(648, 673));
+    const struct
+    {
+        QWidget* control;
+        QWidget* container;
+        QRect geometry;
+        const char* caption; // null: none checked
+        const char* face; // null: the window's font
+        qreal points;
+        QColor colour; // invalid: the default
+    } controls[] = {
+        { f.Picture1, &f, twips(120, 120, 9495, 9015), nullptr, nullptr, 0, {} },
+        { f.Label2, &f, twips(120, 9240, 1095, 255), "距離調整:", "AR PL UMing TW", 12, {} },
+        { f.HScroll1, &f, twips(1320, 9240, 8295, 255), nullptr, nullptr, 0, {} },
+        { f.Label3, &f, twips(1320, 9600, 255, 255), "近", nullptr, 0, Qt::red },
+        { f.Label4, &f, twips(9360, 9600, 255, 255), "遠", nullptr, 0, Qt::red },
+        { f.Label5, &f, twips(1680, 9720, 375, 255), "旋轉:", "AR PL UMing TW", 8.25, Qt::blue },
+        { f.Frame1, &f, twips(2160, 9600, 855, 495), "X軸", nullptr, 0, {} },
+        { f.Command1, f.Frame1, twips(120, 240, 255, 225), "+", nullptr, 0, {} },
+        { f.Command2, f.Frame1, twips(480, 240, 255, 225), "-", nullptr, 0, {} },
+        { f.Frame2, &f, twips(3120, 9600, 855, 495), "Y軸", nullptr, 0, {} },
+        { f.Command3, f.Frame2, twips(120, 240, 255, 225), "+", nullptr, 0, {} },
+        { f.Command4, f.Frame2, twips(480, 240, 255, 225), "-", nullptr, 0, {} },
+        { f.Frame3, &f, twips(4080, 9600, 855, 495), "Z軸", nullptr, 0, {} },
+        { f.Command5, f.Frame3, twips(120, 240, 255, 225), "+", nullptr, 0, {} },
+        { f.Command6, f.Frame3, twips(480, 240, 255, 225), "-", nullptr, 0, {} },
+        { f.Check1, &f, twips(5040, 9720, 975, 255), "自動旋轉", "AR PL UMing TW", 8.25, Qt::blue },
+        { f.Label1, &f, twips(6120, 9840, 3495, 255), nullptr, "Z003", 9.75, {} },
+    };
+    for (const auto& c : controls) {
+        SCOPED_TRACE(c.control->metaObject()->className());
+        EXPECT_EQ(c.control->parentWidget(), c.container);
+        EXPECT_EQ(c.control->geometry(), c.geometry);
+        EXPECT_TRUE(c.control->isEnabled());
+        if (c.caption) {
+            EXPECT_EQ(c.control->property(c.control->inherits("QGroupBox") ? "title" : "text"),
+                QString::fromUtf8(c.caption));
+        }
+        const QFont font = c.control->font();
+        if (c.face) {
+            // Qt names the foundry too when two provide the face: "Z003 [urw]".
+            EXPECT_EQ(QFontInfo(font).family().section(" [", 0, 0), QString::fromUtf8(c.face));
+            EXPECT_EQ(font.pointSizeF(), c.points);
+            EXPECT_EQ(font.italic(), c.control == f.Label1);
+        } else {
+            EXPECT_EQ(font, f.font());
+        }
+        EXPECT_EQ(c.control->palette().color(QPalette::WindowText),
+            c.colour.isValid() ? c.colour : f.palette().color(QPalette::WindowText));
+    }
+    // Keyboard focus: the picture, the scroll bar, the check box, the buttons.
+    QList<QWidget*> focus;
+    for (QWidget* w = f.Picture1; focus.size() < 9; w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus)
+            focus.append(w);
+    EXPECT_EQ(focus,
+        QList<QWidget*>({ f.Picture1, f.HScroll1, f.Check1, f.Command1, f.Command2, f.Command3,
+            f.Command4, f.Command5, f.Command6 }));
+    const QScrollBar& s = *f.HScroll1;
+    EXPECT_EQ(QList({ s.minimum(), s.maximum(), s.value(), s.singleStep(), s.pageStep() }),
+        QList({ 1, 15, 8, 1, 1 }));
+    EXPECT_TRUE(f.Timer1->interval() == 40 && !f.Timer1->isActive() && f.Check1Value() == 0);
+}
+
+TEST(Form1, RotationButtonsSetTheAxisAndStepTheAngleInDouble)
+{
+    Harness h;
+    Form1& f = h.form;
+    QPushButton* const buttons[]
+        = { f.Command1, f.Command2, f.Command3, f.Command4, f.Command5, f.Command6 };
+    for (int i = 0; i < 6; ++i) {
+        f.RotationAxis = { 7, 7, 7 }; // all three components are written
+        f.RotationAngle = 0.5f;
+        buttons[i]->click();
+        EXPECT_EQ(f.RotationAxis,
+            (D3DVECTOR { float(i / 2 == 0), float(i / 2 == 1), float(i / 2 == 2) }));
+        EXPECT_EQ(f.RotationAngle, static_cast<float>(0.5 + (i % 2 ? -0.1 : 0.1)));
+    }
+    f.RotationAngle = 0;
+    for (int i = 0; i < 10; ++i)
+        f.Command1->click();
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(f.RotationAngle), 0x3F800001u); // 1.00000012
+    f.Command3->click();
+    EXPECT_EQ(f.RotationAngle, 1.10000014f);
+    f.RotationAngle = 0;
+    f.Command1->click();
+    f.Command2->click();
+    EXPECT_NEAR(f.RotationAngle, 1.49e-9f, 0.01e-9f); // not 0: the step is a double
+}
+
+TEST(Form1, CheckBoxSwitchesTheFramesOnly)
+{
+    Harness h;
+    Form1& f = h.form;
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    f.Command3->click();
+    f.Check1->setTristate(true);
+    for (const auto& [state, enabled] : { std::pair { Qt::Checked, false },
+             { Qt::PartiallyChecked, true }, { Qt::Checked, false }, { Qt::Unchecked, true } }) {
+        f.Check1->setCheckState(state);
+        for (QGroupBox* frame : { f.Frame1, f.Frame2, f.Frame3 })
+            EXPECT_EQ(frame->isEnabled(), enabled);
+        QTest::mouseClick(f.Command1, Qt::LeftButton); // takes no click while disabled
+    }
+    EXPECT_EQ(f.RotationAxis.x, 1.0f);
+    EXPECT_NEAR(f.RotationAngle, 0.3f, 1e-6f); // three presses
+}
+
+TEST(Form1, StartUpSequence)
+{
+    test::TempDir dir;
+    const std::string examples = TRIVIEW_EXAMPLES_DIR "/", empty = dir.write("empty.tri", "");
+    const std::string count = "您的3D模組總共由", warning = "沒輸入檔名,程式將跑DEMO!";
+    const struct
+    {
+        std::optional<std::string> answer; // none: the input box is cancelled
+        const char* failing; // a device operation that fails
+        Texts messages; // how each message starts
+        int exitStatus; // -1: still running
+        std::int16_t triangles, cursor;
+    } cases[] = {
+        { "", "", { warning }, -1, 3, 0 },
+        { std::nullopt, "", { warning }, -1, 3, 0 },
+        // The example models, with the counts the README gives.
+        { examples + "cube.tri", "", { count + " 12個三角形組成的!" }, -1, 12, 36 },
+        { examples + "sphere.tri", "", { count + " 10920個" }, -1, 10920, 32760 },
+        { examples + "terrain.tri", "", { count + " 4608個" }, -1, 4608, 13824 },
+        { "   ", "", { "執行階段錯誤 '53'" }, 1, 0, 0 },
+        { "/no/such/folder/model.tri", "", { "執行階段錯誤 '76'" }, 1, 0, 0 },
+        { dir.path(), "", { "執行階段錯誤 '75'" }, 1, 0, 0 }, // a folder
+        { "/dev/zero", "", { "執行階段錯誤 '75'" }, 1, 0, 0 }, // endless
+        { empty, "", { count + " 0個三角形組成的!", "執行階段錯誤 '62'" }, 1, 0, 0 },
+        { "", "CreateDevice", { warning, "不能建立D3D Device" }, 1, 3, 0 },
+        { "", "CreateVertexBuffer", { warning, "不能建立D3D VertexBuffer" }, 1, 3, 0 },
+        // The cursor moves before the store's answer is looked at.
+        { examples + "cube.tri", "CreateVertexBuffer", { count, "不能建立D3D VertexBuffer" }, 1, 12,
+            3 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer.value_or("<cancelled>") + " " + c.failing);
+        Harness h(c.answer ? std::deque { *c.answer } : std::deque<std::string> {});
+        if (c.failing == std::string("CreateVertexBuffer"))
+            h.seam->yieldNothing(c.failing);
+        else if (*c.failing)
+            h.seam->fail(c.failing, D3DERR_NOTAVAILABLE);
+        bool shownAtFirstMessage = true;
+        h.runtime.onMessage
+            = [&] { shownAtFirstMessage &= h.runtime.messages.size() > 1 || h.form.isVisible(); };
+        QSignalSpy ended(&h.form, &Form1::programEnded);
+        h.form.load();
+
+        EXPECT_EQ(h.runtime.prompts, Texts { "檔名輸入: 請輸入3D模組檔名(tri檔):" });
+        ASSERT_EQ(h.runtime.messages.size(), c.messages.size());
+        for (std::size_t i = 0; i < c.messages.size(); ++i) {
+            const auto& [text, title] = h.runtime.messages[i];
+            EXPECT_TRUE(text.starts_with(c.messages[i])) << text;
+            // Only the count and the warning have titles of their own.
+            EXPECT_EQ(title.value_or(""),
+                text == warning               ? "警告"
+                    : text.starts_with(count) ? "三角形數"
+                                              : "");
+            if (text.starts_with("執行階段錯誤")) { // the report names the file
+                EXPECT_NE(text.find("檔案: " + c.answer.value()), std::string::npos);
+            }
+        }
+        EXPECT_FALSE(shownAtFirstMessage);
+        EXPECT_EQ(h.form.ended() ? h.form.exitStatus() : -1, c.exitStatus);
+        EXPECT_EQ(ended.count(), h.form.ended() ? 1 : 0);
+        EXPECT_EQ(h.form.Timer1->isActive(), c.exitStatus == -1);
+        EXPECT_EQ(h.form.TriangleCount, c.triangles);
+        EXPECT_EQ(h.form.DemoMode, c.answer.value_or("").empty() ? vbTrue : vbFalse);
+        EXPECT_EQ(h.form.VertexCursor, c.cursor);
+        if (c.exitStatus == -1) {
+            EXPECT_EQ(h.form.d3d.VertexBuffer->length(), 48 * c.triangles);
+        }
+        if (c.failing == std::string("CreateDevice")) { // ended at once: nothing released
+            EXPECT_TRUE(h.form.d3d.D3DObject && !h.journalHas("Release:Direct3D"));
+        }
+    }
+}
+
+TEST(Form1, WindowEventsRunOnceBeforeTheDeviceAndTheTimerStartsLast)
+{
+    Harness h;
+    std::vector<bool> seen; // timer at the message; timer, window at doEvents
+    h.runtime.onMessage = [&] { seen.push_back(h.form.Timer1->isActive()); };
+    h.runtime.onDoEvents = [&] {
+        QCoreApplication::processEvents();
+        seen.insert(seen.end(), { h.form.Timer1->isActive(), h.form.isVisible() });
+        EXPECT_FALSE(h.journalHas("CreateDevice"));
+    };
+    h.form.load();
+    EXPECT_EQ(seen, (std::vector<bool> { false, false, true }));
+    EXPECT_EQ(h.runtime.doEventsCalls, 1);
+    EXPECT_TRUE(h.form.Timer1->isActive());
+
+    Harness closed; // the window closed while those events ran: start-up stops
+    closed.runtime.onDoEvents = [&] { closed.form.close(); };
+    closed.form.load();
+    EXPECT_TRUE(closed.form.ended() && closed.form.exitStatus() == 0);
+    EXPECT_FALSE(closed.journalHas("CreateDevice") || closed.form.Timer1->isActive());
+}
+
+TEST(Form1, ChangesShowAtTheNextTick)
+{
+    Harness h;
+    Form1& f = h.form;
+    f.load();
+    ASSERT_TRUE(eventually([&] { return !h.frame().isNull(); }));
+    const QImage start = h.frame();
+    for (int i = 0; i < 3; ++i)
+        f.Command3->click();
+    ASSERT_TRUE(eventually([&] { return h.frame() != start; }));
+    const QImage pose = h.frame();
+    f.HScroll1->setValue(12);
+    EXPECT_TRUE(eventually([&] { return h.frame() != pose; }));
+    f.HScroll1->setValue(8);
+    ASSERT_TRUE(eventually([&] { return h.frame() == pose; }));
+    h.runtime.clock = 2.0f;
+    f.Check1->setCheckState(Qt::Checked);
+    EXPECT_TRUE(eventually([&] { return h.frame() != pose; }));
+    f.Check1->setCheckState(Qt::Unchecked); // back to the buttons' pose
+    EXPECT_TRUE(eventually([&] { return h.frame() == pose; }));
+}
+
+TEST(Form1, FatalErrorInATickReportsOnceAndEnds)
+{
+    Harness h;
+    h.form.load();
+    ASSERT_TRUE(eventually([&] { return !h.frame().isNull(); })); // frames are being drawn
+    float angleDuringReport = -1;
+    h.runtime.onMessage = [&] {
+        h.form.dispatch([&] { h.form.Command1_Click(); }); // nothing runs once it is up
+        angleDuringReport = h.form.RotationAngle;
+    };
+    QSignalSpy ended(&h.form, &Form1::programEnded);
+    h.seam->fail("Clear", D3DERR_INVALIDCALL);
+    ASSERT_TRUE(eventually([&] { return h.runtime.messages.size() == 2; }));
+    QTest::qWait(200); // no second report, no further tick
+    ASSERT_EQ(h.runtime.messages.size(), 2u);
+    EXPECT_TRUE(h.runtime.messages[1].text.starts_with("執行階段錯誤 '-2005530516"));
+    EXPECT_EQ(angleDuringReport, 0.0f);
+    EXPECT_FALSE(h.form.Timer1->isActive());
+    ASSERT_EQ(ended.count(), 1);
+    EXPECT_EQ(ended.at(0).at(0).toInt(), 1);
+}
+
+TEST(Form1, ClosingReleasesTheDeviceAndEndsWithZero)
+{
+    Harness h;
+    h.form.load();
+    h.form.Check1->setCheckState(Qt::Checked); // also while turning by the clock
+    QSignalSpy ended(&h.form, &Form1::programEnded);
+    h.seam->clearJournal();
+    EXPECT_TRUE(h.form.close());
+    EXPECT_EQ(h.seam->journal(),
+        (Texts { "Release:VertexBuffer", "Release:Device", "Release:Direct3D" }));
+    ASSERT_EQ(ended.count(), 1);
+    EXPECT_EQ(ended.at(0).at(0).toInt(), 0);
+    EXPECT_TRUE(!h.form.Timer1->isActive() && h.form.d3d.DxRoot);
+    EXPECT_EQ(h.runtime.messages.size(), 1u); // nothing asked on closing
+}
+
+} // namespace
+} // namespace triview

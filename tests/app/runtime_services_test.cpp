@@ -1,0 +1,59 @@
+// The runtime services on Qt: the dialogs, answered while they are up, and
+// the clock.
+#include "app/QtRuntimeServices.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTime>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace triview {
+namespace {
+
+// Runs answer on the modal dialog once it is up.
+template <typename Dialog> void whenShown(std::function<void(Dialog*)> answer)
+{
+    QTimer::singleShot(0, [answer] {
+        ASSERT_TRUE(QTest::qWaitFor(
+            [] { return qobject_cast<Dialog*>(QApplication::activeModalWidget()); }));
+        answer(qobject_cast<Dialog*>(QApplication::activeModalWidget()));
+    });
+}
+
+// Cancelling the input box is the end-to-end test's.
+TEST(QtRuntimeServices, DialogsShowTheirTextsAndGiveTheAnswer)
+{
+    QtRuntimeServices runtime;
+    QStringList seen;
+    whenShown<QInputDialog>([&](QInputDialog* dialog) {
+        seen = { dialog->windowTitle(), dialog->labelText(), dialog->textValue() };
+        dialog->setTextValue(QStringLiteral("模型 1.tri"));
+        dialog->accept();
+    });
+    EXPECT_EQ(runtime.inputBox("請輸入3D模組檔名(tri檔):", "檔名輸入"), "模型 1.tri");
+    EXPECT_EQ(seen, QStringList({ "檔名輸入", "請輸入3D模組檔名(tri檔):", "" }));
+    whenShown<QMessageBox>([&](QMessageBox* box) {
+        seen = { box->windowTitle(), box->text(), QString::number(box->icon()),
+            QString::number(box->buttons().size()) };
+        box->button(QMessageBox::Ok)->click();
+    });
+    runtime.messageBox("不能建立D3D Device", std::nullopt); // untitled: the program's name
+    EXPECT_EQ(seen, QStringList({ "triview", "不能建立D3D Device", "0", "1" }));
+}
+
+TEST(QtRuntimeServices, TimerIsSecondsSinceMidnightWithTheirFraction)
+{
+    // Well inside a second, and so away from midnight too: a clock that
+    // drops the fraction shows.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [] { return QTime::currentTime().msec() > 200 && QTime::currentTime().msec() < 800; }));
+    const double expected = QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+    EXPECT_NEAR(QtRuntimeServices().timer(), expected, 0.1);
+}
+
+} // namespace
+} // namespace triview
