@@ -1,5 +1,7 @@
 #include "runtime/RuntimeError.h"
 
+#include "runtime/ShownSafely.h"
+
 #include <cstdio>
 #include <utility>
 
@@ -46,7 +48,7 @@ std::string_view errorDescription(std::int32_t number)
 namespace {
 
 std::string composeReport(
-    std::int32_t number, const std::string& fileName, int line, const std::string& detail)
+    std::int32_t number, const std::string& fileName, std::int64_t line, const std::string& detail)
 {
     std::string text = "執行階段錯誤 '" + std::to_string(number);
     if (number < 0) { // a result code reads best in hexadecimal too
@@ -57,7 +59,7 @@ std::string composeReport(
     text += "':\n\n";
     text += errorDescription(number);
     if (!fileName.empty()) {
-        text += "\n\n檔案: " + fileName;
+        text += "\n\n檔案: " + shownSafely(fileName);
         if (line > 0)
             text += "\n第 " + std::to_string(line) + " 行";
     }
@@ -72,7 +74,8 @@ RuntimeError::RuntimeError(std::int32_t number, std::string detail)
     : RuntimeError(number, {}, 0, std::move(detail))
 { }
 
-RuntimeError::RuntimeError(std::int32_t number, std::string fileName, int line, std::string detail)
+RuntimeError::RuntimeError(
+    std::int32_t number, std::string fileName, std::int64_t line, std::string detail)
     : m_number(number)
     , m_fileName(std::move(fileName))
     , m_line(line)

@@ -1,7 +1,7 @@
 // Runtime errors: what every failing operation raises. An error carries the
 // form runtime's number and description and, for file errors, the file and
-// the 1-based line; nothing but device set-up and the event dispatcher
-// catches them.
+// the 1-based line (64 bits: a file may hold more than 2^31 lines); nothing
+// but device set-up and the event dispatcher catches them.
 #pragma once
 
 #include <cstdint>
@@ -39,12 +39,13 @@ public:
     // detail: what the description alone does not say, e.g. the device
     // operation that failed or the text of a field that is not a number.
     explicit RuntimeError(std::int32_t number, std::string detail = {});
-    RuntimeError(std::int32_t number, std::string fileName, int line, std::string detail = {});
+    RuntimeError(
+        std::int32_t number, std::string fileName, std::int64_t line, std::string detail = {});
 
     std::int32_t number() const { return m_number; }
     std::string_view description() const { return errorDescription(m_number); }
     const std::string& fileName() const { return m_fileName; }
-    int line() const { return m_line; } // 0 when the error is not about a file
+    std::int64_t line() const { return m_line; } // 0 when the error is not about a file
     const std::string& detail() const { return m_detail; }
 
     // The text of the fatal report: number, description, file and line.
@@ -54,7 +55,7 @@ public:
 private:
     std::int32_t m_number;
     std::string m_fileName;
-    int m_line = 0;
+    std::int64_t m_line = 0;
     std::string m_detail;
     std::string m_report;
 };

@@ -35,6 +35,9 @@ TEST(RuntimeError, ReportNamesNumberDescriptionFileAndLine)
     EXPECT_EQ(deviceError(static_cast<std::int32_t>(0x8876086Cu), "Clear").report(),
         "執行階段錯誤 '-2005530516 (8876086c)':\n\n自動化錯誤\n作業: Clear");
     EXPECT_EQ(numberText(0), " 0"); // the count's text form: a sign position
+    // An odd name cannot reorder or break the report; lines go past 2^31.
+    EXPECT_EQ(RuntimeError(err::FileNotFound, "a\nb\u202E.tri", 3'000'000'000).report(),
+        "執行階段錯誤 '53':\n\n找不到檔案\n\n檔案: aU+000AbU+202E.tri\n第 3000000000 行");
 }
 
 } // namespace
