@@ -1,9 +1,9 @@
 #include "model/TriReader.h"
 
+#include "model/TextInputFile.h"
 #include "runtime/CheckedMath.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/RuntimeServices.h"
-#include "model/TextInputFile.h"
 
 #include <string_view>
 
@@ -13,30 +13,38 @@ namespace {
 
 constexpr std::string_view header = "Triangle";
 
-// Runs fn, giving an error it raises without a place the file and line.
-template <typename Fn> auto atLine(const TextInputFile& file, int line, Fn&& fn)
+// Runs fn, giving an overflow it raises without a place the file and line:
+// the record's numbers caused it.
+template <typename Fn> auto atLine(const TextInputFile& file, std::int64_t line, Fn&& fn)
 {
     try {
         return fn();
     } catch (const RuntimeError& e) {
-        if (!e.fileName().empty())
+        if (!e.fileName().empty() || e.number() != err::Overflow)
             throw;
         throw RuntimeError(e.number(), file.fileName(), line, e.detail());
     }
 }
 
+// A record and the line its colour group starts on.
+struct Record
+{
+    TriangleRecord triangle;
+    std::int64_t colourLine;
+};
+
 // Header line, colour group and three corners; the fourth to sixth number of
 // each group are read and dropped.
-TriangleRecord readRecord(TextInputFile& file)
+Record readRecord(TextInputFile& file)
 {
     float group[6];
-    TriangleRecord record {};
-    file.lineInput();
-    const int colourLine = file.line();
+    Record record {};
+    file.skipLine(); // the header: its content is not looked at
+    record.colourLine = file.line();
     file.inputNumbers(group);
-    record.packedColour
-        = atLine(file, colourLine, [&] { return packedColour(group[0], group[1], group[2]); });
-    for (Corner& corner : record.corners) {
+    record.triangle.packedColour = atLine(
+        file, record.colourLine, [&] { return packedColour(group[0], group[1], group[2]); });
+    for (Corner& corner : record.triangle.corners) {
         file.inputNumbers(group);
         corner = { group[0], group[1], group[2] };
     }
@@ -61,8 +69,9 @@ std::int16_t countHeaders(TextInputFile& CountFile)
         } catch (const RuntimeError& error) {
             // The header just passed is the line before, unless it ended
             // the file without a line end.
-            const int line = CountFile.line() - (CountFile.afterLineEnd() ? 1 : 0);
-            throw RuntimeError(error.number(), CountFile.fileName(), line);
+            const std::int64_t line = CountFile.line() - (CountFile.afterLineEnd() ? 1 : 0);
+            throw RuntimeError(error.number(), CountFile.fileName(), line,
+                "「Triangle」標頭行多於 32767 行,超出三角形數的上限");
         }
     }
     return count;
@@ -81,17 +90,25 @@ void loadRecords(TextInputFile& ModelFile, std::int16_t TriangleCount, std::int1
     const std::int32_t capacity = 3 * std::int32_t { TriangleCount };
     bool first = true; // the first record is read with no end-of-file test before it
     while (first || !ModelFile.eof()) {
-        const int recordLine = ModelFile.line();
-        const TriangleRecord record = readRecord(ModelFile);
+        const std::int64_t recordLine = ModelFile.line();
+        const Record record = readRecord(ModelFile);
         // The buffer holds TriangleCount triangles, one per counted header;
         // a file with more records than that must not write past it.
         if (VertexCursor + 3 > capacity)
             throw RuntimeError(err::SubscriptOutOfRange, ModelFile.fileName(), recordLine,
                 "三角形記錄多於「Triangle」標頭行,頂點緩衝區放不下這一筆");
-        const VbBoolean stored
-            = first ? store.InitGeometry(record) : store.InitGeometry2(record, VertexCursor);
-        VertexCursor
-            = atLine(ModelFile, recordLine, [&] { return checked::add16(VertexCursor, 3); });
+        // The store's colour, too, comes from the record.
+        const VbBoolean stored = atLine(ModelFile, record.colourLine, [&] {
+            return first ? store.InitGeometry(record.triangle)
+                         : store.InitGeometry2(record.triangle, VertexCursor);
+        });
+        VertexCursor = atLine(ModelFile, recordLine, [&] {
+            try {
+                return checked::add16(VertexCursor, 3);
+            } catch (const RuntimeError& error) {
+                throw RuntimeError(error.number(), "三角形多於 10922 個,超出頂點數的上限 32767");
+            }
+        });
         if (stored == vbFalse) {
             runtime.messageBox("不能建立D3D VertexBuffer");
             endProgram(1);

@@ -1,9 +1,9 @@
 #include "model/VertexStore.h"
 
-#include "runtime/CheckedMath.h"
-#include "runtime/RuntimeError.h"
 #include "model/DemoModel.h"
 #include "render/DeviceCall.h"
+#include "runtime/CheckedMath.h"
+#include "runtime/RuntimeError.h"
 
 #include <array>
 
@@ -37,11 +37,6 @@ void createBuffer(Direct3DObjects& d3d, std::int32_t length)
 }
 
 } // namespace
-
-D3DCOLOR storedColour(std::int32_t packedColour)
-{
-    return static_cast<D3DCOLOR>(checked::sub32(packedColour, 0x1000000));
-}
 
 VbBoolean InitGeometry(
     Direct3DObjects& d3d, std::int16_t TriangleCount, const TriangleRecord& triangle)

@@ -3,18 +3,14 @@
 // with the demonstration model. Triangle k lives at vertices 3k to 3k+2.
 #pragma once
 
-#include "runtime/Values.h"
 #include "model/TriReader.h"
 #include "model/TriVertex.h"
 #include "render/DeviceSetup.h"
+#include "runtime/Values.h"
 
 #include <cstdint>
 
 namespace triview {
-
-// The colour a vertex stores for a packed colour 0x00RRGGBB: 0xFFRRGGBB
-// (packed - 0x1000000 in checked 32-bit arithmetic; raises 6).
-D3DCOLOR storedColour(std::int32_t packedColour);
 
 // Creates the buffer for TriangleCount triangles in d3d.VertexBuffer and
 // stores the triangle at its start. Raises 6 for the colour, a device error

@@ -1,17 +1,28 @@
-// The tri reader: the reading rules, counting, loading into a store, the
-// packed colour, the limits, and every error with its file and line.
+// The tri reader: the reading rules (the same through a window of any size),
+// counting, loading into a store, the packed colour, the limits, every error
+// with its file, line and reason, and memory that does not grow with the file.
 #include "Raised.h"
 #include "ScriptedRuntime.h"
 #include "TempFile.h"
 #include "model/TextInputFile.h"
 #include "model/TriReader.h"
+#include "model/TriVertex.h"
 
+#include <bit>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <random>
+#include <sys/resource.h>
 
 namespace triview {
 namespace {
+
+// The whole text in one window, and windows small enough that every field
+// and line straddles two of them, and most fields are read the long way.
+constexpr std::size_t kWindows[] = { TextInputFile::kWindowBytes, 32, 45 };
 
 TEST(ReadNumbers, GiveTheNearestFloatsWhereverTheLineEndsFall)
 {
@@ -19,23 +30,67 @@ TEST(ReadNumbers, GiveTheNearestFloatsWhereverTheLineEndsFall)
         { "  1 , 2,  3 ,4,5\t6  \r\n", { 1, 2, 3, 4, 5, 6 } },
         { "1\r\n2\r\n3\r4\n5\r\n6\r\n", { 1, 2, 3, 4, 5, 6 } },
         { "1,2,3,4,5,6\r\n7 8 9 10 11 12", { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12 } },
-        { "-1.5,+2,3e2,-4E-1,.5,6.\r\n", { -1.5f, 2, 300, -0.4f, 0.5f, 6 } },
+        { "-1.5,+2e0,3e2,-4E-1,.5,6.\r\n", { -1.5f, 2, 300, -0.4f, 0.5f, 6 } },
         { "0.1 16777217 3.4028235e38 1e-45 -0 2.5e+1\r\n",
             { 0.1f, 16777216.0f, FLT_MAX, 1.4e-45f, -0.0f, 25 } },
         // Below the float range a number reads as the nearest float, zero or subnormal.
         { "1e-50 -1e-50 1e-400 -1e-400 0.5e-45 7.1e-46\r\n", { 0, -0.0f, 0, -0.0f, 0, 1.4e-45f } },
+        // Longer than any window: only the first 800 digits and the rest's
+        // being zero or not decide the value.
+        { "0.000" + std::string(300, '0') + "1e304 " + std::string(900, '1') + "e-899 "
+                + std::string(600, '0') + "3 1." + std::string(2000, '0') + "1 -0.0"
+                + std::string(500, '0') + " 16777217" + std::string(950, '0') + "e-950",
+            { 1, static_cast<float>(10.0 / 9.0), 3, 1, -0.0f, 16777216.0f } },
+        { "16777217." + std::string(1000, '0') + "1 +1" + std::string(40, '\t') + "2 3 4 5",
+            { 16777218.0f, 1, 2, 3, 4, 5 } },
     };
-    for (const auto& [text, expected] : cases) {
-        SCOPED_TRACE(text);
-        TextInputFile file = TextInputFile::fromText("numbers.tri", text);
-        std::vector<float> read(expected.size());
-        for (std::size_t i = 0; i < read.size(); i += 6)
-            file.inputNumbers(std::span<float>(read).subspan(i, 6));
-        for (std::size_t i = 0; i < read.size(); ++i)
-            EXPECT_TRUE(
-                read[i] == expected[i] && std::signbit(read[i]) == std::signbit(expected[i]))
-                << read[i] << " is not " << expected[i];
-        EXPECT_TRUE(file.eof());
+    for (const auto& [text, expected] : cases)
+        for (const std::size_t window : kWindows) {
+            SCOPED_TRACE(text.substr(0, 60) + " in a window of " + std::to_string(window));
+            TextInputFile file = TextInputFile::fromText("numbers.tri", text, window);
+            std::vector<float> read(expected.size());
+            for (std::size_t i = 0; i < read.size(); i += 6)
+                file.inputNumbers(std::span<float>(read).subspan(i, 6));
+            for (std::size_t i = 0; i < read.size(); ++i)
+                EXPECT_TRUE(
+                    read[i] == expected[i] && std::signbit(read[i]) == std::signbit(expected[i]))
+                    << read[i] << " is not " << expected[i];
+            EXPECT_TRUE(file.eof());
+        }
+}
+
+TEST(ReadNumbers, ReadAsFromCharsReadsThem)
+{
+    // Decimals of every shape the short way takes, and just past it.
+    std::mt19937 random(7);
+    std::string text;
+    std::vector<std::string> numbers;
+    for (int i = 0; i < 60000; ++i) {
+        const auto digits = [&](int most) {
+            std::string d(std::uniform_int_distribution(0, most)(random), '0');
+            for (char& c : d)
+                c = static_cast<char>('0' + random() % 10);
+            return d;
+        };
+        const std::string sign = random() % 3 == 0 ? "-" : "";
+        std::string number = digits(9);
+        if (random() % 2 != 0 || number.empty())
+            number += "." + digits(12) + (random() % 2 != 0 ? "5" : "");
+        if (number == ".")
+            number = "0.";
+        numbers.push_back(sign + number);
+        text += numbers.back() + (i % 6 == 5 ? "\r\n" : ",");
+    }
+    TextInputFile file = TextInputFile::fromText("numbers.tri", text);
+    float group[6];
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        if (i % 6 == 0)
+            file.inputNumbers(group);
+        float expected = 0;
+        std::from_chars(numbers[i].data(), numbers[i].data() + numbers[i].size(), expected);
+        ASSERT_EQ(
+            std::bit_cast<std::uint32_t>(group[i % 6]), std::bit_cast<std::uint32_t>(expected))
+            << numbers[i];
     }
 }
 
@@ -58,20 +113,27 @@ TEST(ReadNumbers, BadFieldsRaiseWithFileLineAndTheField)
         { "1,2,3.4028236e38,4,5,6\r\n", err::Overflow, 1, "e38" },
         { "-1e400,2,3,4,5,6\r\n", err::Overflow, 1, "-1e400" },
         { std::string(400, '9'), err::Overflow, 1, "999" },
+        { "1,2,1." + std::string(900, '0') + "5x", err::TypeMismatch, 1, "\"1.0000" },
+        { "1,2,1." + std::string(900, '0') + "e,4,5,6", err::TypeMismatch, 1, "0000…\"" },
+        // Cut on a character boundary, and shown so that it cannot reorder the report.
+        { "一二三四五六七八九十一二三四", err::TypeMismatch, 1, "\"一二三四五六七八九十一二三…\"" },
+        { "1.0\xE2\x80\xAE", err::TypeMismatch, 1, "\"1.0U+202E\"" },
+        { "\x01\xFF", err::TypeMismatch, 1, "\"U+0001\\xFF\"" },
         { "1,2,3\r\n", err::InputPastEndOfFile, 1, "" },
         { "1,2,3,4,5   ", err::InputPastEndOfFile, 1, "" },
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text.substr(0, 40));
-        TextInputFile file = TextInputFile::fromText("bad.tri", c.text);
-        float group[6];
-        const auto error = test::raised([&] { file.inputNumbers(group); });
-        ASSERT_TRUE(error.has_value());
-        EXPECT_EQ(error->number(), c.error);
-        EXPECT_EQ(error->line(), c.line);
-        EXPECT_EQ(error->fileName(), "bad.tri");
-        EXPECT_NE(error->detail().find(c.detailHas), std::string::npos) << error->detail();
-    }
+    for (const auto& c : cases)
+        for (const std::size_t window : kWindows) {
+            SCOPED_TRACE(c.text.substr(0, 40) + " in a window of " + std::to_string(window));
+            TextInputFile file = TextInputFile::fromText("bad.tri", c.text, window);
+            float group[6];
+            const auto error = test::raised([&] { file.inputNumbers(group); });
+            ASSERT_TRUE(error.has_value());
+            EXPECT_EQ(error->number(), c.error);
+            EXPECT_EQ(error->line(), c.line);
+            EXPECT_EQ(error->fileName(), "bad.tri");
+            EXPECT_NE(error->detail().find(c.detailHas), std::string::npos) << error->detail();
+        }
 }
 
 std::string repeated(const std::string& text, int times)
@@ -84,23 +146,38 @@ std::string repeated(const std::string& text, int times)
 
 TEST(Counttri, CountsLinesExactlyTriangleUpTo32767)
 {
-    const test::TempDir dir;
     const std::pair<std::string, std::int16_t> cases[] = {
         { "", 0 },
         { "Triangle\r\nx\r\nTriangle\r\nTriangle", 3 },
         { "Triangle\rTriangle\nx\rTriangle\rx\nTriangle\r\n", 4 },
         { "\xEF\xBB\xBFTriangle\r\n", 1 },
         { "triangle\r\nTRIANGLE\r\n Triangle\r\nTriangle \r\nTriangle\t\r\nTriangles\r\n", 0 },
+        { std::string(70, 'x') + "Triangle\n" + std::string(70, ' ') + "\nTriangle", 1 },
         { repeated("Triangle\r\n", 32767), 32767 },
     };
     for (const auto& [text, count] : cases)
-        EXPECT_EQ(counttri(dir.write("count.tri", text)), count) << text.substr(0, 80);
+        for (const std::size_t window : kWindows) {
+            TextInputFile file = TextInputFile::fromText("count.tri", text, window);
+            EXPECT_EQ(countHeaders(file), count) << text.substr(0, 80) << " in " << window;
+        }
     // The 32768th header overflows; the line counts CR LF and lone CR alike.
-    const std::string name = dir.write("over.tri", "x\r\n" + repeated("Triangle\r", 32768));
-    const auto error = test::raised([&] { counttri(name); });
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->number(), err::Overflow);
-    EXPECT_EQ(error->line(), 32769);
+    for (const std::size_t window : kWindows) {
+        TextInputFile file
+            = TextInputFile::fromText("over.tri", "x\r\n" + repeated("Triangle\r", 32768), window);
+        const auto error = test::raised([&] { countHeaders(file); });
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->number(), err::Overflow);
+        EXPECT_EQ(error->line(), 32769);
+        EXPECT_NE(error->detail().find("32767"), std::string::npos); // the reason
+    }
+}
+
+TEST(LineCount, CountsEveryKindOfLineEndIn64Bits)
+{
+    LineCount count { INT32_MAX - 1 };
+    count.pass("a\r");
+    count.pass("\nb\rc\n\n");
+    EXPECT_EQ(count.line, std::int64_t { INT32_MAX } + 3);
 }
 
 TEST(PackedColour, FormsRedGreenBlueWithTiesToEvenAndOverflowsPast32Bits)
@@ -138,6 +215,7 @@ struct Load : TriangleSink
     VbBoolean InitGeometry(const TriangleRecord& t) override { return InitGeometry2(t, -1); }
     VbBoolean InitGeometry2(const TriangleRecord& t, std::int16_t at) override
     {
+        storedColour(t.packedColour); // raises as the vertex store does
         calls.emplace_back(t, at);
         return vbTrue;
     }
@@ -181,16 +259,18 @@ TEST(Loadtri, StopsWithTheErrorAndItsLine)
         std::int32_t error;
         int line;
         std::size_t stored;
+        const char* reason = "";
     } cases[] = {
         { "", 3, err::InputPastEndOfFile, 1, 0 },
         { two + "\r\n", 3, err::InputPastEndOfFile, 11, 2 },
         { two + "Triangle\r\n1,2,3,4,5,6\r\n1,2,3\r\n", 3, err::InputPastEndOfFile, 13, 2 },
         { two + "Triangle", 3, err::InputPastEndOfFile, 11, 2 },
         { record(0) + record(1, "32768,0,0,0,0,0"), 2, err::Overflow, 7, 1 },
+        { record(0) + record(1, "-32768,0,0,0,0,0"), 2, err::Overflow, 7, 1 }, // as stored
         { two + record(2), 2, err::SubscriptOutOfRange, 11, 2 }, // more records than headers
         { "t" + record(0).substr(1), 0, err::SubscriptOutOfRange, 1, 0 },
         // The cursor passes 32767 after the 10923rd triangle went to the store.
-        { repeated(record(0), 10923), 10923, err::Overflow, 5 * 10922 + 1, 10923 },
+        { repeated(record(0), 10923), 10923, err::Overflow, 5 * 10922 + 1, 10923, "10922" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text.substr(0, 40));
@@ -201,10 +281,53 @@ TEST(Loadtri, StopsWithTheErrorAndItsLine)
         EXPECT_EQ(error->line(), c.line);
         EXPECT_EQ(error->fileName(), load.dir.path() / "model.tri");
         EXPECT_EQ(load.calls.size(), c.stored);
+        EXPECT_NE(error->detail().find(c.reason), std::string::npos);
     }
     Load fits;
     EXPECT_FALSE(fits.text(repeated(record(0), 10922), 10922));
     EXPECT_EQ(fits.cursor, 32766);
+}
+
+// This process's peak resident memory in KiB, and the bytes it has read.
+long peakResidentKib()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+std::uint64_t bytesRead()
+{
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    std::uint64_t value = 0;
+    while (io >> key >> value && key != "rchar:") { }
+    return value;
+}
+
+TEST(BigFiles, ReadInLittleMemoryAndOnlyAsFarAsNeeded)
+{
+    const test::TempDir dir;
+    // Four gigabytes of nothing, then a header: one line, then a colour
+    // group that is not one.
+    const std::string sparse = dir.write("sparse.tri", "");
+    std::filesystem::resize_file(sparse, std::uint64_t { 4 } << 30);
+    std::ofstream(sparse, std::ios::binary | std::ios::app) << "\r\nTriangle\r\n";
+    const long before = peakResidentKib();
+    EXPECT_EQ(counttri(sparse), 1);
+    Load load;
+    const auto error = test::raised([&] { loadtri(sparse, 1, load.cursor, load, load.runtime); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->number(), err::TypeMismatch);
+    EXPECT_EQ(error->line(), 2);
+    EXPECT_EQ(error->detail(), "欄位內容: \"Triangle\"");
+    EXPECT_LT(peakResidentKib() - before, 64 * 1024);
+
+    // The 32768th header overflows where it stands, before what follows is read.
+    const std::string headers
+        = dir.write("headers.tri", repeated("Triangle\r\n", 32768) + std::string(16 << 20, '\n'));
+    const std::uint64_t read = bytesRead();
+    EXPECT_EQ(test::raisedNumber([&] { counttri(headers); }), err::Overflow);
+    EXPECT_LT(bytesRead() - read, std::uint64_t { 4 } << 20);
 }
 
 } // namespace
