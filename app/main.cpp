@@ -4,6 +4,8 @@
 #include "app/QtRuntimeServices.h"
 
 #include <QApplication>
+#include <QScreen>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
@@ -11,6 +13,16 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("triview"));
     // Ending is the window's decision (its unload handler), not Qt's.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    // Qt's widgets crash painting on a screen of fewer than 15 bits a pixel:
+    // say so before any dialog.
+    const int depth
+        = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->depth() : 0;
+    if (depth < 15) {
+        std::fprintf(
+            stderr, "triview needs a screen of 15 bits a pixel or more; this one has %d\n", depth);
+        return 1;
+    }
 
     triview::QtRuntimeServices runtime;
     triview::Form1 form(runtime);

@@ -71,6 +71,7 @@ inline constexpr std::uint32_t D3DFMT_UNKNOWN = 0;
 inline constexpr std::uint32_t D3DFMT_A8R8G8B8 = 21;
 inline constexpr std::uint32_t D3DFMT_X8R8G8B8 = 22;
 inline constexpr std::uint32_t D3DFMT_R5G6B5 = 23;
+inline constexpr std::uint32_t D3DFMT_X1R5G5B5 = 24;
 inline constexpr std::uint32_t D3DFMT_D16 = 80;
 
 inline constexpr std::uint32_t D3DSWAPEFFECT_DISCARD = 1;

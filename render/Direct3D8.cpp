@@ -52,6 +52,7 @@ HRESULT Direct3D8::GetAdapterDisplayMode(std::uint32_t adapter, D3DDISPLAYMODE& 
     mode.RefreshRate = static_cast<std::uint32_t>(std::lround(screen->refreshRate()));
     mode.Format = screen->depth() >= 24 ? D3DFMT_X8R8G8B8
         : screen->depth() == 16         ? D3DFMT_R5G6B5
+        : screen->depth() == 15         ? D3DFMT_X1R5G5B5
                                         : D3DFMT_UNKNOWN;
     return D3D_OK;
 }
@@ -65,8 +66,12 @@ HRESULT Direct3D8::CreateDevice(std::uint32_t adapter, std::uint32_t deviceType,
             return hr;
     if (deviceType != D3DDEVTYPE_HAL || parameters.Windowed != 1 || parameters.MultiSampleType != 0)
         return D3DERR_NOTAVAILABLE;
-    const bool backBufferFormatOk = parameters.BackBufferFormat == D3DFMT_X8R8G8B8
-        || parameters.BackBufferFormat == D3DFMT_A8R8G8B8;
+    // The back buffer is always one of 8 bits a channel, whatever the screen
+    // shows it with; format 0 (what a failed display-mode query leaves) is
+    // refused, as Direct3D 8 did.
+    const std::uint32_t format = parameters.BackBufferFormat;
+    const bool backBufferFormatOk = format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8
+        || format == D3DFMT_R5G6B5 || format == D3DFMT_X1R5G5B5;
     const bool depthOk = parameters.EnableAutoDepthStencil == 0
         || (parameters.EnableAutoDepthStencil == 1
             && parameters.AutoDepthStencilFormat == D3DFMT_D16);

@@ -18,14 +18,16 @@ public:
     explicit Direct3D8(std::shared_ptr<DeviceSeam> seam);
     ~Direct3D8();
 
-    // Adapter 0 only: the primary screen's size and format, D3DFMT_X8R8G8B8
-    // for a true-colour screen. D3DERR_NOTAVAILABLE without a screen.
+    // Adapter 0 only: the primary screen's size and format: D3DFMT_X8R8G8B8
+    // for a true-colour screen, R5G6B5 or X1R5G5B5 for 16 or 15 bits.
+    // D3DERR_NOTAVAILABLE without a screen.
     HRESULT GetAdapterDisplayMode(std::uint32_t adapter, D3DDISPLAYMODE& mode);
 
     // Makes a windowed device drawing for focusWindow. Supports adapter 0,
-    // the HAL type, software vertex processing (flags exactly 32), one
-    // X8R8G8B8 or A8R8G8B8 back buffer of the window's client size (or the
-    // size given), no multisampling, and an optional 16-bit depth buffer.
+    // the HAL type, software vertex processing (flags exactly 32), one back
+    // buffer in a screen format of 15 to 32 bits (drawn at 8 bits a channel
+    // all the same) of the window's client size (or the size given), no
+    // multisampling, and an optional 16-bit depth buffer.
     // Refuses anything else, and answers D3DERR_NOTAVAILABLE when no OpenGL
     // 3.3 core context can be had.
     HRESULT CreateDevice(std::uint32_t adapter, std::uint32_t deviceType,

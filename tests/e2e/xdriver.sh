@@ -2,9 +2,10 @@
 # windows, answer them, close them as a window manager would, look at them.
 xdriver_dir=$(cd "$(dirname "${xdriver_source:-$0}")" && pwd)
 
-# Prints the id of the visible window titled exactly $1 of process $2, waiting up to 10 s.
+# Prints the id of the visible window titled exactly $1 of process $2, waiting
+# up to 10 s (or wait_tries tenths of a second).
 wait_window() {
-  for _ in $(seq 100); do
+  for _ in $(seq "${wait_tries:-100}"); do
     id=$(xdotool search --pid "$2" --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
