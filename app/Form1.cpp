@@ -1,12 +1,13 @@
 #include "app/Form1.h"
 
+#include "app/Controls.h"
 #include "app/Fonts.h"
 #include "app/PictureBox.h"
-#include "runtime/CheckedMath.h"
-#include "runtime/RuntimeServices.h"
 #include "model/TriReader.h"
 #include "model/VertexStore.h"
 #include "render/FrameRenderer.h"
+#include "runtime/CheckedMath.h"
+#include "runtime/RuntimeServices.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -63,7 +64,7 @@ QGroupBox* axisFrame(QWidget* parent, const QString& caption)
 
 QPushButton* rotationButton(QGroupBox* frame, const char* caption, int left)
 {
-    auto* button = new QPushButton(QString::fromUtf8(caption), frame);
+    auto* button = new CommandButton(QString::fromUtf8(caption), frame);
     place(button, left, px(240), px(255), px(225));
     return button;
 }
@@ -108,7 +109,7 @@ void Form1::createControls()
     place(Label2, px(120), px(9240), px(1095), px(255));
     Label2->setFont(namedFont("新細明體", 12));
 
-    HScroll1 = new QScrollBar(Qt::Horizontal, this);
+    HScroll1 = new ScrollBar(this);
     place(HScroll1, px(1320), px(9240), px(8295), px(255));
     HScroll1->setRange(1, 15);
     HScroll1->setValue(8);
@@ -152,6 +153,10 @@ void Form1::createControls()
     Label1 = new QLabel(QStringLiteral("triview \u00b7 a Tovan 3D model viewer"), this);
     place(Label1, px(6120), px(9840), px(3495), px(255));
     Label1->setFont(namedFont("Monotype Corsiva", 9.75, true));
+
+    // Labels put their text at the top left of their box.
+    for (QLabel* label : { Label1, Label2, Label3, Label4, Label5 })
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     Timer1 = new QTimer(Picture1);
     Timer1->setInterval(40);

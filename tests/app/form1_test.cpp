@@ -1,15 +1,19 @@
 // The window: its layout, the handlers' arithmetic, the start-up sequence
 // with scripted dialogs, frames on the timer, the fatal path and closing.
+#include "QtPrinters.h"
 #include "ScriptedRuntime.h"
 #include "TempFile.h"
 #include "app/Form1.h"
 #include "app/PictureBox.h"
 #include "render/DeviceSeam.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -116,6 +120,8 @@ TEST(Form1, LayoutFontsColoursTabOrderAndSettings)
     EXPECT_EQ(focus,
         QList<QWidget*>({ f.Picture1, f.HScroll1, f.Check1, f.Command1, f.Command2, f.Command3,
             f.Command4, f.Command5, f.Command6 }));
+    for (const QLabel* label : { f.Label1, f.Label2, f.Label3, f.Label4, f.Label5 })
+        EXPECT_EQ(label->alignment(), Qt::AlignLeft | Qt::AlignTop);
     const QScrollBar& s = *f.HScroll1;
     EXPECT_EQ(QList({ s.minimum(), s.maximum(), s.value(), s.singleStep(), s.pageStep() }),
         QList({ 1, 15, 8, 1, 1 }));
@@ -165,6 +171,56 @@ TEST(Form1, CheckBoxSwitchesTheFramesOnly)
     }
     EXPECT_EQ(f.RotationAxis.x, 1.0f);
     EXPECT_NEAR(f.RotationAngle, 0.3f, 1e-6f); // three presses
+}
+
+// A style whose track clicks jump to the pointer, as GTK themes make them.
+struct JumpingTrackStyle : QProxyStyle
+{
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+        QStyleHintReturn* data) const override
+    {
+        if (hint == SH_ScrollBar_LeftClickAbsolutePosition
+            || hint == SH_ScrollBar_MiddleClickAbsolutePosition)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+TEST(Form1, KeysAndClicksMoveTheControlsAsTheWindowSaysWhateverTheStyle)
+{
+    JumpingTrackStyle style;
+    Harness h;
+    Form1& f = h.form;
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    for (const Qt::Key key : { Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter })
+        QTest::keyClick(f.Command1, key);
+    EXPECT_NEAR(f.RotationAngle, 0.3f, 1e-6f); // three presses
+
+    QScrollBar& bar = *f.HScroll1;
+    bar.setStyle(&style);
+    const int y = bar.height() / 2;
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(bar.width() - 24, y)); // the track: one step
+    QTest::mouseClick(&bar, Qt::MiddleButton, {}, QPoint(bar.width() - 24, y));
+    EXPECT_EQ(bar.value(), 10);
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(3, y)); // the left arrow
+    EXPECT_EQ(bar.value(), 9);
+    const std::pair<Qt::Key, int> keys[] = { { Qt::Key_Right, 10 }, { Qt::Key_Down, 11 },
+        { Qt::Key_Left, 10 }, { Qt::Key_Up, 9 }, { Qt::Key_Home, 1 }, { Qt::Key_End, 15 } };
+    for (const auto& [key, value] : keys) {
+        QTest::keyClick(&bar, key);
+        EXPECT_EQ(bar.value(), value) << key;
+    }
+    QWidget* menu = nullptr; // none: the window's texts are all Chinese, and Qt's menu is not
+    QTimer::singleShot(300, [&] {
+        if ((menu = QApplication::activePopupWidget()))
+            menu->close();
+    });
+    const QPoint middle(bar.width() / 2, y);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, middle, bar.mapToGlobal(middle));
+    QApplication::sendEvent(&bar, &request);
+    QTest::qWait(400);
+    EXPECT_EQ(menu, nullptr);
 }
 
 TEST(Form1, StartUpSequence)

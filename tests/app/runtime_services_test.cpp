@@ -1,10 +1,13 @@
 // The runtime services on Qt: the dialogs, answered while they are up, and
 // the clock.
+#include "QtPrinters.h"
 #include "app/QtRuntimeServices.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QTest>
 #include <QTime>
@@ -24,25 +27,48 @@ template <typename Dialog> void whenShown(std::function<void(Dialog*)> answer)
     });
 }
 
-// Cancelling the input box is the end-to-end test's.
-TEST(QtRuntimeServices, DialogsShowTheirTextsAndGiveTheAnswer)
+// A style that puts icons on dialog buttons, as some themes do.
+struct IconStyle : QProxyStyle
 {
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+        QStyleHintReturn* data) const override
+    {
+        return hint == SH_DialogButtonBox_ButtonsHaveIcons
+            ? 1
+            : QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+// Whether every button of the dialog is plain, without an icon.
+QString plainButtons(QWidget* dialog)
+{
+    for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+        if (!button->icon().isNull())
+            return "icons";
+    return "plain";
+}
+
+// Cancelling the input box is the end-to-end test's.
+TEST(QtRuntimeServices, DialogsShowTheirTextsAndPlainButtonsAndGiveTheAnswer)
+{
+    QApplication::setStyle(new IconStyle);
     QtRuntimeServices runtime;
     QStringList seen;
     whenShown<QInputDialog>([&](QInputDialog* dialog) {
-        seen = { dialog->windowTitle(), dialog->labelText(), dialog->textValue() };
+        seen = { dialog->windowTitle(), dialog->labelText(), dialog->textValue(),
+            plainButtons(dialog) };
         dialog->setTextValue(QStringLiteral("模型 1.tri"));
         dialog->accept();
     });
     EXPECT_EQ(runtime.inputBox("請輸入3D模組檔名(tri檔):", "檔名輸入"), "模型 1.tri");
-    EXPECT_EQ(seen, QStringList({ "檔名輸入", "請輸入3D模組檔名(tri檔):", "" }));
+    EXPECT_EQ(seen, QStringList({ "檔名輸入", "請輸入3D模組檔名(tri檔):", "", "plain" }));
     whenShown<QMessageBox>([&](QMessageBox* box) {
         seen = { box->windowTitle(), box->text(), QString::number(box->icon()),
-            QString::number(box->buttons().size()) };
+            QString::number(box->buttons().size()), plainButtons(box) };
         box->button(QMessageBox::Ok)->click();
     });
     runtime.messageBox("不能建立D3D Device", std::nullopt); // untitled: the program's name
-    EXPECT_EQ(seen, QStringList({ "triview", "不能建立D3D Device", "0", "1" }));
+    EXPECT_EQ(seen, QStringList({ "triview", "不能建立D3D Device", "0", "1", "plain" }));
 }
 
 TEST(QtRuntimeServices, TimerIsSecondsSinceMidnightWithTheirFraction)
