@@ -4,8 +4,8 @@
 #pragma once
 
 #include "app/EventDispatcher.h"
-#include "runtime/Values.h"
 #include "render/DeviceSetup.h"
+#include "runtime/Values.h"
 
 #include <QWidget>
 #include <cstdint>

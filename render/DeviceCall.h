@@ -2,8 +2,8 @@
 // carries the code and names the operation.
 #pragma once
 
-#include "runtime/RuntimeError.h"
 #include "render/D3DTypes.h"
+#include "runtime/RuntimeError.h"
 
 namespace triview {
 

@@ -1,7 +1,7 @@
 #include "render/DeviceSetup.h"
 
-#include "runtime/RuntimeError.h"
 #include "render/DeviceCall.h"
+#include "runtime/RuntimeError.h"
 
 namespace triview {
 

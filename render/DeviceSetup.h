@@ -2,10 +2,10 @@
 // the two procedures that fill and empty them.
 #pragma once
 
-#include "runtime/Values.h"
 #include "render/Direct3D8.h"
 #include "render/Direct3DDevice8.h"
 #include "render/Direct3DVertexBuffer8.h"
+#include "runtime/Values.h"
 
 #include <memory>
 

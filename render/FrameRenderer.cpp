@@ -1,9 +1,9 @@
 #include "render/FrameRenderer.h"
 
-#include "runtime/CheckedMath.h"
-#include "runtime/RuntimeServices.h"
 #include "render/D3DXMath.h"
 #include "render/DeviceCall.h"
+#include "runtime/CheckedMath.h"
+#include "runtime/RuntimeServices.h"
 
 namespace triview {
 
