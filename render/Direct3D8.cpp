@@ -44,8 +44,12 @@ HRESULT Direct3D8::GetAdapterDisplayMode(std::uint32_t adapter, D3DDISPLAYMODE& 
     if (adapter != D3DADAPTER_DEFAULT)
         return D3DERR_INVALIDCALL;
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr)
-        return D3DERR_NOTAVAILABLE;
+    if (screen == nullptr) {
+        // Drawing for a picture file, with no screen: the mode is the back
+        // buffer's own.
+        mode = { 0, 0, 0, D3DFMT_X8R8G8B8 };
+        return D3D_OK;
+    }
     const QSize pixels = screen->size() * screen->devicePixelRatio();
     mode.Width = static_cast<std::uint32_t>(pixels.width());
     mode.Height = static_cast<std::uint32_t>(pixels.height());

@@ -20,7 +20,8 @@ public:
 
     // Adapter 0 only: the primary screen's size and format: D3DFMT_X8R8G8B8
     // for a true-colour screen, R5G6B5 or X1R5G5B5 for 16 or 15 bits.
-    // D3DERR_NOTAVAILABLE without a screen.
+    // Without a screen (a picture drawn with no display), X8R8G8B8 and no
+    // size.
     HRESULT GetAdapterDisplayMode(std::uint32_t adapter, D3DDISPLAYMODE& mode);
 
     // Makes a windowed device drawing for focusWindow. Supports adapter 0,

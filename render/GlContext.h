@@ -1,43 +1,50 @@
-// An OpenGL 3.3 core context on an offscreen surface, and move-only owners
-// for the GL objects that live in it. A GL object is deleted with its
-// context made current, so it may go in any order relative to others, but
-// it must not outlive the context: whoever owns GL objects holds the context
-// (a shared_ptr) declared before them.
+// An OpenGL 3.3 core context with no surface of its own (the device draws
+// into framebuffer objects and reads the picture back), and move-only owners
+// for the GL objects that live in it. The context comes from EGL, which
+// needs no display: a GPU's render node when EGL finds one, else Mesa's
+// surfaceless platform; where EGL gives none, from the window system. A GL
+// object is deleted with its context made current, so it may go in any
+// order relative to others, but it must not outlive the context: whoever
+// owns GL objects holds the context (a shared_ptr) declared before them.
 #pragma once
 
-#include <QOpenGLFunctions_3_3_Core>
+#include "render/GlFunctions.h"
+
 #include <memory>
 #include <type_traits>
 #include <utility>
 
-class QOffscreenSurface;
-class QOpenGLContext;
-
 namespace triview {
+
+class WindowSystemGl;
 
 class GlContext
 {
 public:
     // Null when no OpenGL 3.3 core context can be had.
     static std::shared_ptr<GlContext> create();
+    // Whether EGL has a display to draw with (a cheap look, no context).
+    static bool eglAvailable();
     ~GlContext();
 
     GlContext(const GlContext&) = delete;
     GlContext& operator=(const GlContext&) = delete;
 
     void makeCurrent();
-    QOpenGLFunctions_3_3_Core& gl() { return *m_functions; }
+    const GlFunctions& gl() const { return m_functions; }
 
 private:
     GlContext() = default;
+    bool loadFunctions();
 
-    std::unique_ptr<QOffscreenSurface> m_surface;
-    std::unique_ptr<QOpenGLContext> m_context; // after the surface: goes first
-    QOpenGLFunctions_3_3_Core* m_functions = nullptr; // owned by the context
+    void* m_eglDisplay = nullptr; // EGLDisplay and EGLContext, or:
+    void* m_eglContext = nullptr;
+    std::unique_ptr<WindowSystemGl> m_windowSystem;
+    GlFunctions m_functions;
 };
 
 // Owns one GL object name; Delete removes it from the context.
-template <void (*Delete)(QOpenGLFunctions_3_3_Core&, GLuint)> class GlObject
+template <void (*Delete)(const GlFunctions&, GLuint)> class GlObject
 {
 public:
     GlObject() = default;
@@ -79,27 +86,27 @@ private:
 };
 
 namespace gldelete {
-inline void buffer(QOpenGLFunctions_3_3_Core& gl, GLuint name)
+inline void buffer(const GlFunctions& gl, GLuint name)
 {
     gl.glDeleteBuffers(1, &name);
 }
-inline void vertexArray(QOpenGLFunctions_3_3_Core& gl, GLuint name)
+inline void vertexArray(const GlFunctions& gl, GLuint name)
 {
     gl.glDeleteVertexArrays(1, &name);
 }
-inline void renderbuffer(QOpenGLFunctions_3_3_Core& gl, GLuint name)
+inline void renderbuffer(const GlFunctions& gl, GLuint name)
 {
     gl.glDeleteRenderbuffers(1, &name);
 }
-inline void framebuffer(QOpenGLFunctions_3_3_Core& gl, GLuint name)
+inline void framebuffer(const GlFunctions& gl, GLuint name)
 {
     gl.glDeleteFramebuffers(1, &name);
 }
-inline void program(QOpenGLFunctions_3_3_Core& gl, GLuint name)
+inline void program(const GlFunctions& gl, GLuint name)
 {
     gl.glDeleteProgram(name);
 }
-inline void shader(QOpenGLFunctions_3_3_Core& gl, GLuint name)
+inline void shader(const GlFunctions& gl, GLuint name)
 {
     gl.glDeleteShader(name);
 }

@@ -1,17 +1,22 @@
 #!/bin/sh
-# Installs the Debian packages triview needs to build, test and run.
-# Idempotent: does nothing when every package is already installed.
+# Installs the Debian packages triview needs to build, test and run (and,
+# given "bench", to run the benchmarks). Idempotent: does nothing when
+# every package is already installed.
 set -eu
 
 PACKAGES="
   g++ make cmake pkg-config
-  qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev libxkbcommon-dev
+  qt6-base-dev qt6-qpa-plugins libgl-dev libegl-dev libegl-mesa0 libxcb1-dev libxkbcommon-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   xvfb xauth libgl1-mesa-dri xdotool x11-utils imagemagick
   fonts-arphic-uming fonts-urw-base35
-  desktop-file-utils dpkg-dev file python3
+  desktop-file-utils shared-mime-info libglib2.0-bin dpkg-dev file python3
 "
+# The benchmarks also time another viewer, f3d, with hyperfine.
+if [ "${1:-}" = bench ]; then
+  PACKAGES="$PACKAGES f3d hyperfine"
+fi
 
 missing=""
 for pkg in $PACKAGES; do
