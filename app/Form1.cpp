@@ -74,8 +74,6 @@ constexpr const char* kPromptTitle = "檔名輸入";
 constexpr const char* kNoFileName = "沒輸入檔名,程式將跑DEMO!";
 constexpr const char* kNoFileNameTitle = "警告";
 constexpr const char* kCountTitle = "三角形數";
-constexpr const char* kNoDevice = "不能建立D3D Device";
-constexpr const char* kNoVertexBuffer = "不能建立D3D VertexBuffer";
 
 } // namespace
 

@@ -40,6 +40,8 @@ protected:
 
 std::string QtRuntimeServices::inputBox(std::string_view prompt, std::string_view title)
 {
+    if (m_answer)
+        return *std::exchange(m_answer, std::nullopt);
     QInputDialog dialog(QApplication::activeWindow());
     dialog.setWindowTitle(toQString(title));
     dialog.setLabelText(toQString(prompt));

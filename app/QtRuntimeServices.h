@@ -12,10 +12,17 @@ inline constexpr std::string_view kDefaultTitle = "triview";
 class QtRuntimeServices : public RuntimeServices
 {
 public:
+    // The input box is not shown the first time: name is its answer, as if
+    // typed (the file named on the command line).
+    void answerFirstInputBox(std::string name) { m_answer = std::move(name); }
+
     std::string inputBox(std::string_view prompt, std::string_view title) override;
     void messageBox(std::string_view text, std::optional<std::string_view> title) override;
     float timer() override;
     void doEvents() override;
+
+private:
+    std::optional<std::string> m_answer;
 };
 
 } // namespace triview

@@ -110,7 +110,7 @@ void loadRecords(TextInputFile& ModelFile, std::int16_t TriangleCount, std::int1
             }
         });
         if (stored == vbFalse) {
-            runtime.messageBox("不能建立D3D VertexBuffer");
+            runtime.messageBox(kNoVertexBuffer);
             endProgram(1);
         }
         first = false;

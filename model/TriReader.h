@@ -13,6 +13,9 @@ namespace triview {
 
 class RuntimeServices;
 
+// What start-up shows, and loadtri too, when the vertex store has no buffer.
+inline constexpr const char* kNoVertexBuffer = "不能建立D3D VertexBuffer";
+
 struct Corner
 {
     float x, y, z;

@@ -13,6 +13,7 @@
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QProcess>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScrollBar>
@@ -376,6 +377,30 @@ TEST(Form1, ClosingReleasesTheDeviceAndEndsWithZero)
     EXPECT_EQ(ended.at(0).at(0).toInt(), 0);
     EXPECT_TRUE(!h.form.Timer1->isActive() && h.form.d3d.DxRoot);
     EXPECT_EQ(h.runtime.messages.size(), 1u); // nothing asked on closing
+}
+
+TEST(Form1, PictureWrittenWithNoDisplayIsTheWindowsFrame)
+{
+    const QString cube = TRIVIEW_EXAMPLES_DIR "/cube.tri";
+    Harness h({ cube.toStdString() });
+    h.form.load();
+    for (int i = 0; i < 6; ++i)
+        h.form.Command3->click();
+    h.form.HScroll1->setValue(6);
+    ASSERT_TRUE(eventually([&] { return !h.frame().isNull(); }));
+    QTest::qWait(100); // a tick with the pose
+    test::TempDir dir;
+    const QString picture = QString::fromStdString(dir.path() / "cube.png");
+    QProcess render;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    render.setProcessEnvironment(environment);
+    render.start(
+        TRIVIEW_BINARY, { "--render", picture, "--turn", "y:0.6", "--distance", "6", "--", cube });
+    ASSERT_TRUE(render.waitForFinished(30000));
+    ASSERT_EQ(render.exitCode(), 0) << render.readAllStandardError().toStdString();
+    EXPECT_TRUE(QImage(picture).convertToFormat(QImage::Format_RGB32)
+        == h.frame().convertToFormat(QImage::Format_RGB32));
 }
 
 } // namespace

@@ -1,0 +1,31 @@
+// The command line, triview [OPTIONS] [FILE]: a file to open instead of
+// asking for one, or a picture to write with no window at all.
+#pragma once
+
+#include "render/D3DTypes.h"
+
+#include <QSize>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace triview {
+
+struct CommandLine
+{
+    enum class Action { Window, Render, Help, Version, Usage };
+    Action action = Action::Window;
+    std::optional<std::string> file; // the bytes as given, as if typed in the input box
+    std::string output; // --render's PNG
+    QSize size { 633, 601 }; // the picture area's
+    std::int16_t distance = 8; // the scroll bar's start
+    D3DVECTOR axis {}; // the turn: none, as at start
+    float angle = 0.0f;
+    std::string text; // the help, the version, or the usage error and the usage
+};
+
+// Reads the arguments (the program's name first). Never fails: what is
+// wrong comes back as Action::Usage with its explanation.
+CommandLine parseCommandLine(int argc, char* argv[]);
+
+} // namespace triview
