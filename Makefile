@@ -43,6 +43,7 @@ mutate:
 	$(MUTATE) . $(MUTANTS)
 
 bench: build
+	@./scripts/install-deps.sh bench
 	./scripts/with-display.sh ./scripts/run-benchmarks.sh $(BUILD)
 
 examples: build

@@ -110,7 +110,7 @@ void BM_MemchrGigabyte(benchmark::State& state)
     const std::string& text = blankLinesText();
     for (auto _ : state) {
         std::size_t found = 0;
-        for (const char* p = text.data(), *end = p + text.size();
+        for (const char *p = text.data(), *end = p + text.size();
              (p = static_cast<const char*>(std::memchr(p, 'T', end - p))); ++p)
             ++found;
         benchmark::DoNotOptimize(found);

@@ -7,3 +7,5 @@ for bench in "$build"/bench/*_bench; do
   echo "== $(basename "$bench")"
   "$bench" --benchmark_min_time=0.5
 done
+echo "== render_vs_f3d"
+"$(dirname "$0")/../bench/render_vs_f3d.sh" "$build"

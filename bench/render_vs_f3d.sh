@@ -1,0 +1,38 @@
+#!/bin/sh
+# The whole process that writes a picture of the 10922-triangle benchmark
+# model: triview --render beside f3d --output of the same triangles as binary
+# STL, at the picture area's size, in one hyperfine run. f3d needs a display
+# (triview does not), so both run on one:
+#   ./scripts/with-display.sh bench/render_vs_f3d.sh [BUILD_FOLDER]
+# Then the time from starting triview with the model on the command line to
+# its count message, and from dismissing that to the first frame on screen
+# (looked for every 10 ms or so, so a few tens of milliseconds coarse).
+set -eu
+build=$(realpath "${1:-build}")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"$build/bench/write_benchmark_model" "$work/model.tri" "$work/model.stl"
+hyperfine --warmup 3 --runs 30 \
+  "$build/app/triview --render $work/triview.png $work/model.tri" \
+  "f3d --output $work/f3d.png --resolution 633,601 $work/model.stl"
+
+xdriver_source=$(dirname "$0")/../tests/e2e/xdriver.sh
+. "$xdriver_source"
+now() { date +%s%N; }
+for _ in 1 2 3; do
+  start=$(now)
+  "$build/app/triview" "$work/model.tri" &
+  pid=$!
+  count=$(wait_window 三角形數 "$pid")
+  shown=$(now)
+  press "$count" Return
+  dismissed=$(now)
+  main=$(wait_window 天才Tovan3D模型秀圖 "$pid")
+  until import -window "$main" -crop 633x601+8+8 "$work/frame.png" 2>/dev/null &&
+    [ "$(convert "$work/frame.png" -format '%[fx:mean>0.01]' info:)" = 1 ]; do :; done
+  drawn=$(now)
+  echo "count message after $(((shown - start) / 1000000)) ms;" \
+    "first frame $(((drawn - dismissed) / 1000000)) ms after it was dismissed"
+  close_window "$main"
+  wait_exit "$pid"
+done

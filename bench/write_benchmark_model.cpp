@@ -1,0 +1,63 @@
+// Writes the 10922-triangle benchmark model twice: as a tri file, and as a
+// binary STL of the same triangles for viewers that read STL (f3d).
+// usage: write_benchmark_model OUT.tri OUT.stl
+#include "GeneratedModel.h"
+#include "ScriptedRuntime.h"
+#include "model/TriReader.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+namespace {
+
+struct Triangles : triview::TriangleSink
+{
+    std::vector<triview::TriangleRecord> all;
+    triview::VbBoolean InitGeometry(const triview::TriangleRecord& t) override
+    {
+        return InitGeometry2(t, 0);
+    }
+    triview::VbBoolean InitGeometry2(const triview::TriangleRecord& t, std::int16_t) override
+    {
+        all.push_back(t);
+        return triview::vbTrue;
+    }
+};
+
+template <typename T> void put(std::ofstream& out, T value)
+{
+    out.write(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: write_benchmark_model OUT.tri OUT.stl\n");
+        return 2;
+    }
+    std::ofstream(argv[1], std::ios::binary) << triview::bench::generatedModelText();
+    // Read back through the reader: the STL holds exactly what triview draws.
+    Triangles triangles;
+    triview::test::ScriptedRuntime runtime;
+    std::int16_t cursor = 0;
+    triview::loadtri(argv[1], triview::counttri(argv[1]), cursor, triangles, runtime);
+    std::ofstream stl(argv[2], std::ios::binary);
+    const char header[80] = "triview benchmark model";
+    stl.write(header, sizeof header);
+    put(stl, static_cast<std::uint32_t>(triangles.all.size()));
+    for (const triview::TriangleRecord& t : triangles.all) {
+        for (int i = 0; i < 3; ++i)
+            put(stl, 0.0f); // no normal: readers work it out
+        for (const triview::Corner& c : t.corners) {
+            put(stl, c.x);
+            put(stl, c.y);
+            put(stl, c.z);
+        }
+        put(stl, std::uint16_t { 0 });
+    }
+    return 0;
+}
