@@ -1,7 +1,7 @@
 #!/bin/sh
 # Takes the README's screenshots of the running viewer, on a fresh Xvfb:
 # the start dialog, the demonstration model, a loaded example turned with
-# the buttons, and automatic rotation.
+# the buttons, and automatic rotation; and a picture made by --render.
 # usage: screenshots.sh [PATH_TO_TRIVIEW [OUTPUT_FOLDER]]
 set -eu
 cd "$(dirname "$0")/.."
@@ -60,5 +60,9 @@ sleep 2
 import -window "$main" "$out/auto-rotation.png"
 close_window "$main"
 wait_exit "$pid"
+
+# A picture made by --render, with no display at all.
+env -u DISPLAY "$viewer" --render "$out/render-terrain.png" --turn y:-0.9 --distance 7 \
+  examples/terrain.tri
 
 ls -l "$out"
