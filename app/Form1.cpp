@@ -3,8 +3,8 @@
 #include "app/Controls.h"
 #include "app/Fonts.h"
 #include "app/PictureBox.h"
+#include "app/StartUp.h"
 #include "model/TriReader.h"
-#include "model/VertexStore.h"
 #include "render/FrameRenderer.h"
 #include "runtime/CheckedMath.h"
 #include "runtime/RuntimeServices.h"
@@ -230,27 +230,10 @@ void Form1::Form_Load()
     show();
     doEvents();
 
-    if (InitD3D(d3d, Picture1, m_newRoot) == vbFalse) {
-        m_runtime.messageBox(kNoDevice);
-        endProgram(1);
-    }
-
-    if (DemoMode == vbTrue) {
-        if (Sample() == vbFalse) {
-            m_runtime.messageBox(kNoVertexBuffer);
-            endProgram(1);
-        }
-    } else {
-        VertexStore store(d3d, TriangleCount);
-        loadtri(ModelFileName, TriangleCount, VertexCursor, store, m_runtime);
-    }
+    makeDeviceAndModel(d3d, Picture1, m_newRoot, DemoMode == vbTrue ? nullptr : &ModelFileName,
+        TriangleCount, VertexCursor, m_runtime);
 
     Timer1->start();
-}
-
-VbBoolean Form1::Sample()
-{
-    return triview::Sample(d3d);
 }
 
 void Form1::Check1_Click()

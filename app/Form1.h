@@ -49,7 +49,6 @@ public:
     // The event handlers. The window runs them through its dispatcher; they
     // are public so that tests can run them as the runtime does.
     void Form_Load();
-    VbBoolean Sample();
     void Check1_Click();
     void Command1_Click();
     void Command2_Click();

@@ -1,8 +1,8 @@
 #include "app/RenderPicture.h"
 
 #include "app/CommandLine.h"
+#include "app/StartUp.h"
 #include "model/TriReader.h"
-#include "model/VertexStore.h"
 #include "render/FrameRenderer.h"
 #include "render/PresentTarget.h"
 #include "runtime/RuntimeError.h"
@@ -37,22 +37,6 @@ public:
     void doEvents() override { }
 };
 
-// The picture area, as a picture.
-class Picture final : public PresentTarget
-{
-public:
-    explicit Picture(QSize size)
-        : m_size(size)
-    { }
-    QSize pixelSize() const override { return m_size; }
-    void present(QImage frame) override { m_frame = std::move(frame); }
-    const QImage& frame() const { return m_frame; }
-
-private:
-    QSize m_size;
-    QImage m_frame;
-};
-
 // Writes bytes to path through a new file beside it, renamed over path once
 // whole. Raises 76 when the folder does not exist, 75 when it cannot write.
 void writeWhole(const std::string& path, const QByteArray& bytes)
@@ -81,21 +65,12 @@ void writeWhole(const std::string& path, const QByteArray& bytes)
 // nothing shown: the same steps, so the same picture.
 QImage draw(const CommandLine& line, RuntimeServices& runtime)
 {
-    Picture picture(line.size);
+    PictureTarget picture(line.size);
     Direct3DObjects d3d;
     const std::int16_t TriangleCount = line.file ? counttri(*line.file) : 3;
-    if (InitD3D(d3d, &picture, newDirectX8) == vbFalse) {
-        runtime.messageBox(kNoDevice);
-        endProgram(1);
-    }
-    if (line.file) {
-        VertexStore store(d3d, TriangleCount);
-        std::int16_t VertexCursor = 0;
-        loadtri(*line.file, TriangleCount, VertexCursor, store, runtime);
-    } else if (Sample(d3d) == vbFalse) {
-        runtime.messageBox(kNoVertexBuffer);
-        endProgram(1);
-    }
+    std::int16_t VertexCursor = 0;
+    makeDeviceAndModel(d3d, &picture, newDirectX8, line.file ? &*line.file : nullptr, TriangleCount,
+        VertexCursor, runtime);
     Render(d3d, TriangleCount, { 0, line.axis, line.angle, line.distance }, runtime);
     return picture.frame();
 }

@@ -18,7 +18,7 @@ namespace {
 // The device of the running program, made once.
 struct Device
 {
-    test::CapturingTarget picture { QSize(633, 601) }; // Picture1's size
+    PictureTarget picture { QSize(633, 601) }; // Picture1's size
     test::ScriptedRuntime runtime;
     Direct3DObjects d3d;
     Device()

@@ -1,9 +1,11 @@
 // What a device draws for: the picture area's client size and the place its
-// presented frames go. The picture box widget implements it; tests may too.
+// presented frames go. The picture box widget implements it; a picture
+// drawn with no window (and a test's) keeps its last frame instead.
 #pragma once
 
 #include <QImage>
 #include <QSize>
+#include <utility>
 
 namespace triview {
 
@@ -17,6 +19,22 @@ public:
 
 protected:
     ~PresentTarget() = default;
+};
+
+// A picture of a given size with no window: keeps the last frame presented.
+class PictureTarget final : public PresentTarget
+{
+public:
+    explicit PictureTarget(QSize size)
+        : m_size(size)
+    { }
+    QSize pixelSize() const override { return m_size; }
+    void present(QImage frame) override { m_frame = std::move(frame); }
+    const QImage& frame() const { return m_frame; }
+
+private:
+    QSize m_size;
+    QImage m_frame;
 };
 
 } // namespace triview

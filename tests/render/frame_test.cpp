@@ -26,7 +26,7 @@ struct FrameTest : testing::Test, test::DeviceRig
     QImage render(const FrameControls& controls, std::int16_t triangles = 3)
     {
         Render(d3d, triangles, controls, runtime);
-        return target.last;
+        return target.frame();
     }
 
     test::ScriptedRuntime runtime;

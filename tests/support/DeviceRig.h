@@ -1,4 +1,4 @@
-// A device for tests: made by InitD3D on a target that keeps the last frame
+// A device for tests: made by InitD3D on a picture that keeps the last frame
 // presented to it, and watched through a seam.
 #pragma once
 
@@ -7,18 +7,6 @@
 #include "render/PresentTarget.h"
 
 namespace triview::test {
-
-struct CapturingTarget : PresentTarget
-{
-    explicit CapturingTarget(QSize size)
-        : size(size)
-    { }
-    QSize pixelSize() const override { return size; }
-    void present(QImage frame) override { last = std::move(frame); }
-
-    QSize size;
-    QImage last;
-};
 
 struct DeviceRig
 {
@@ -31,7 +19,7 @@ struct DeviceRig
     }
 
     std::shared_ptr<DeviceSeam> seam = std::make_shared<DeviceSeam>();
-    CapturingTarget target { QSize(633, 601) }; // Picture1's client area
+    PictureTarget target { QSize(633, 601) }; // Picture1's client area
     Direct3DObjects d3d;
     int rootsMade = 0;
 };

@@ -1,0 +1,23 @@
+// The part of start-up the window and --render share: the device on the
+// picture, then the model in its vertex buffer. One sequence for both, so
+// that a written picture is the window's frame.
+#pragma once
+
+#include "render/DeviceSetup.h"
+
+#include <cstdint>
+#include <string>
+
+namespace triview {
+
+class RuntimeServices;
+
+// Makes the device for target, then fills its vertex buffer: with the
+// TriangleCount triangles of modelFile, or, when it is null, with the
+// demonstration model. A device or a buffer that cannot be made is shown
+// and ends the program with status 1; the file's errors are raised.
+void makeDeviceAndModel(Direct3DObjects& d3d, PresentTarget* target, const RootFactory& newRoot,
+    const std::string* modelFile, std::int16_t TriangleCount, std::int16_t& VertexCursor,
+    RuntimeServices& runtime);
+
+} // namespace triview
