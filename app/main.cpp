@@ -12,31 +12,48 @@
 #include <QScreen>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <xcb/xcb.h>
 
 namespace {
 
-// Whether Qt will find a display: a platform named outright, or an X server
-// that answers. Qt itself would abort, with a core dump, on a missing one.
-bool displayReachable()
+// A look for a display before Qt makes its own connection (Qt would abort,
+// with a core dump, on a missing one). It stays connected until Qt is: as
+// the server's only client, its leaving could reset the server just as Qt
+// connects.
+class DisplayProbe
 {
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")
-        || qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
-        return true;
-    xcb_connection_t* const connection = xcb_connect(nullptr, nullptr);
-    const bool reachable = xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);
-    return reachable;
-}
+public:
+    DisplayProbe()
+        : m_connection(xcb_connect(nullptr, nullptr))
+    { }
+    ~DisplayProbe() { xcb_disconnect(m_connection); }
+    DisplayProbe(const DisplayProbe&) = delete;
+    DisplayProbe& operator=(const DisplayProbe&) = delete;
+
+    // Whether Qt will find a display: a platform named outright, or an X
+    // server that answers.
+    bool reachable() const
+    {
+        return qEnvironmentVariableIsSet("QT_QPA_PLATFORM")
+            || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+            || xcb_connection_has_error(m_connection) == 0;
+    }
+
+private:
+    xcb_connection_t* m_connection;
+};
 
 int window(const triview::CommandLine& line, int argc, char* argv[])
 {
-    if (!displayReachable()) {
+    auto display = std::make_optional<DisplayProbe>();
+    if (!display->reachable()) {
         std::fputs(
             "triview needs a display; to write a picture without one, use --render\n", stderr);
         return 1;
     }
     QApplication app(argc, argv);
+    display.reset();
     QApplication::setApplicationName(QStringLiteral("triview"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/triview.png")));
     // Ending is the window's decision (its unload handler), not Qt's.
@@ -81,8 +98,11 @@ int main(int argc, char* argv[])
         // EGL draws with no display; where it cannot, the window system's
         // OpenGL may, through a Qt application on the display.
         std::unique_ptr<QGuiApplication> windowSystem;
-        if (!triview::GlContext::eglAvailable() && displayReachable())
-            windowSystem = std::make_unique<QGuiApplication>(argc, argv);
+        if (!triview::GlContext::eglAvailable()) {
+            const DisplayProbe display;
+            if (display.reachable())
+                windowSystem = std::make_unique<QGuiApplication>(argc, argv);
+        }
         return triview::renderPicture(line);
     }
     case triview::CommandLine::Action::Window:
