@@ -27,10 +27,12 @@ run: build
 test: build
 	./scripts/with-display.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(CTEST_ARGS)
 
-# Writes the golden pictures of the frame tests anew from what the device
-# draws now; look at them (git diff shows which changed) before committing.
+# Writes the golden pictures of the frame tests and of the thumbnail anew
+# from what the device draws now; look at them (git diff shows which
+# changed) before committing.
 goldens: build
 	TRIVIEW_UPDATE_GOLDENS=1 ./scripts/with-display.sh $(BUILD)/tests/render/frame_test
+	$(BUILD)/app/triview --render tests/render/golden/demo-thumbnail.png --size 128x128 --fit --transparent
 
 # Lines of tests against lines of program; fails above 40%.
 test-size:

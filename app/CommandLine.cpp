@@ -1,115 +1,238 @@
 #include "app/CommandLine.h"
 
-#include <QCommandLineParser>
-#include <QRegularExpression>
+#include "app/PictureEncoder.h"
+#include "runtime/ShownSafely.h"
+
+#include <array>
+#include <charconv>
 #include <cmath>
+#include <optional>
+#include <string_view>
 
 namespace triview {
 
 namespace {
 
-constexpr const char* kUsage
-    = "usage: triview [--render OUT.png [--size WxH] [--distance N] [--turn AXIS:ANGLE]] [FILE]\n";
+constexpr std::string_view kUsage
+    = "usage: triview [--render OUT [--format FORMAT] [--size WxH] [--distance N | --fit]\n"
+      "                [--turn AXIS:ANGLE] [--transparent]] [FILE]\n";
 
-// The argument as it was given: file names are bytes, not always UTF-8.
-std::string rawArgument(int argc, char* argv[], const QString& decoded)
+constexpr std::string_view kHelp = R"(Usage: triview [OPTIONS] [FILE]
+Shows a 3D triangle model from a tri file, or writes its picture with no window.
+
+Options:
+  -h, --help           Shows this help.
+  -v, --version        Shows the version.
+  --render OUT         Writes the picture the window would show to OUT, with no
+                       window and no dialog (and no display needed). OUT's
+                       extension gives the format: png, jpg, bmp, or another
+                       that this machine can write; "-" writes PNG to standard
+                       output. An existing OUT is written in place.
+  --format FORMAT      The picture's format whatever OUT's name says (a file
+                       manager's temporary names end in anything).
+  --size WxH           The picture's size in pixels, 1 to 16384 a side (the
+                       window's, 633x601, by default).
+  --distance N         The camera's distance, the scroll bar's 1 (nearest) to
+                       15 (8 by default).
+  --fit                Moves the camera, looking as the window's does, so that
+                       the model fills the picture; for thumbnails.
+  --turn AXIS:ANGLE    A turn as the buttons make it: about x, y or z by ANGLE,
+                       which a press of + raises by 0.1 (y:0.6 is six presses of
+                       Y's +). None by default.
+  --transparent        A transparent background instead of black, in formats
+                       that have one.
+
+Arguments:
+  FILE                 The tri model to open, as if typed in the start dialog.
+                       Without it the window asks for one, and --render draws
+                       the demonstration model.
+)";
+
+enum Option { Help, Version, Render, Format, Size, Distance, Turn, Fit, Transparent, OptionCount };
+
+struct OptionName
 {
-    for (int i = argc - 1; i > 0; --i)
-        if (QString::fromLocal8Bit(argv[i]) == decoded)
-            return argv[i];
-    return decoded.toStdString();
+    std::string_view name;
+    char shortName;
+    bool takesValue;
+};
+
+constexpr std::array<OptionName, OptionCount> kOptions { {
+    { "help", 'h', false },
+    { "version", 'v', false },
+    { "render", 0, true },
+    { "format", 0, true },
+    { "size", 0, true },
+    { "distance", 0, true },
+    { "turn", 0, true },
+    { "fit", 0, false },
+    { "transparent", 0, false },
+} };
+
+// What each option was given: nothing, or its value ("" for a flag).
+using Given = std::array<std::optional<std::string_view>, OptionCount>;
+
+std::optional<Option> findOption(std::string_view argument)
+{
+    for (std::size_t i = 0; i < kOptions.size(); ++i)
+        if (argument == "--" + std::string(kOptions[i].name)
+            || (kOptions[i].shortName != 0
+                && argument == std::string { '-', kOptions[i].shortName }))
+            return static_cast<Option>(i);
+    return std::nullopt;
+}
+
+// A whole number of 1 to digits decimal digits, nothing else.
+std::optional<int> wholeNumber(std::string_view text, std::size_t digits)
+{
+    int value = 0;
+    if (text.empty() || text.size() > digits)
+        return std::nullopt;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc {} || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+// A finite decimal number with an optional sign, nothing else.
+std::optional<float> decimalNumber(std::string_view text)
+{
+    if (text.starts_with('+') && !text.starts_with("+-"))
+        text.remove_prefix(1);
+    float value = 0.0f;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc {} || end != text.data() + text.size()
+        || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::string lowerCase(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return lower;
+}
+
+// The format OUT's name asks for: its extension; PNG for standard output
+// and for a name without one.
+std::string formatOf(std::string_view output)
+{
+    const std::string_view name = output.substr(output.rfind('/') + 1);
+    const std::size_t dot = name.rfind('.');
+    if (output == "-" || dot == std::string_view::npos || dot == 0 || dot + 1 == name.size())
+        return "png";
+    return lowerCase(name.substr(dot + 1));
 }
 
 } // namespace
 
 CommandLine parseCommandLine(int argc, char* argv[])
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Shows a 3D triangle model from a tri file, or writes its picture with no window."));
-    parser.addPositionalArgument(QStringLiteral("FILE"),
-        QStringLiteral("The tri model to open, as if typed in the start dialog. Without it "
-                       "the window asks for one, and --render draws the demonstration model."),
-        QStringLiteral("[FILE]"));
-    const QCommandLineOption help({ "h", "help" }, QStringLiteral("Shows this help."));
-    const QCommandLineOption version({ "v", "version" }, QStringLiteral("Shows the version."));
-    const QCommandLineOption render(QStringLiteral("render"),
-        QStringLiteral("Writes the picture the window would show to OUT.png, with no window "
-                       "and no dialog (and no display needed)."),
-        QStringLiteral("OUT.png"));
-    const QCommandLineOption size(QStringLiteral("size"),
-        QStringLiteral("The picture's size in pixels, 1 to 16384 a side (the window's, "
-                       "633x601, by default)."),
-        QStringLiteral("WxH"));
-    const QCommandLineOption distance(QStringLiteral("distance"),
-        QStringLiteral("The camera's distance, the scroll bar's 1 (nearest) to 15 (8 by default)."),
-        QStringLiteral("N"));
-    const QCommandLineOption turn(QStringLiteral("turn"),
-        QStringLiteral("A turn as the buttons make it: about x, y or z by ANGLE, which a press of "
-                       "+ raises by 0.1 (y:0.6 is six presses of Y's +). None by default."),
-        QStringLiteral("AXIS:ANGLE"));
-    parser.addOptions({ help, version, render, size, distance, turn });
-
     CommandLine line;
-    const auto usage = [&](const QString& why) {
+    const auto usage = [&line](std::string_view why) {
         line.action = CommandLine::Action::Usage;
-        line.text = "triview: " + why.toStdString() + "\n" + kUsage;
+        line.text = "triview: " + std::string(why) + "\n" + std::string(kUsage);
         return line;
     };
-    if (!parser.parse(arguments))
-        return usage(parser.errorText());
-    if (parser.isSet(help)) {
+
+    Given given;
+    std::optional<std::string_view> file;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view argument = argv[i];
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded || argument == "-" || !argument.starts_with('-')) {
+            if (file)
+                return usage("one FILE at most");
+            file = argument;
+            continue;
+        }
+        std::optional<std::string_view> value;
+        if (const std::size_t equals = argument.find('=');
+            argument.starts_with("--") && equals != std::string_view::npos) {
+            value = argument.substr(equals + 1);
+            argument = argument.substr(0, equals);
+        }
+        const std::optional<Option> option = findOption(argument);
+        if (!option)
+            return usage("unknown option " + shownSafely(argument, 40));
+        const std::string name = "--" + std::string(kOptions[*option].name);
+        if (given[*option])
+            return usage(name + " is given twice");
+        if (kOptions[*option].takesValue && !value) {
+            if (i + 1 == argc)
+                return usage(name + " needs a value");
+            value = argv[++i];
+        }
+        if (!kOptions[*option].takesValue && value)
+            return usage(name + " takes no value");
+        given[*option] = value.value_or("");
+    }
+
+    if (given[Help]) {
         line.action = CommandLine::Action::Help;
-        line.text = parser.helpText().replace("<executable_name>", "triview").toStdString();
+        line.text = kHelp;
         return line;
     }
-    if (parser.isSet(version)) {
+    if (given[Version]) {
         line.action = CommandLine::Action::Version;
         line.text = "triview " TRIVIEW_VERSION "\n";
         return line;
     }
-    const QStringList files = parser.positionalArguments();
-    if (files.size() > 1)
-        return usage(QStringLiteral("one FILE at most"));
-    if (files.size() == 1)
-        line.file = rawArgument(argc, argv, files.front());
-    if (!parser.isSet(render)) {
-        if (parser.isSet(size) || parser.isSet(distance) || parser.isSet(turn))
-            return usage(QStringLiteral("--size, --distance and --turn go with --render"));
+    if (file)
+        line.file = std::string(*file);
+    if (!given[Render]) {
+        for (const Option option : { Format, Size, Distance, Turn, Fit, Transparent })
+            if (given[option])
+                return usage("--" + std::string(kOptions[option].name) + " goes with --render");
         return line;
     }
 
     line.action = CommandLine::Action::Render;
-    line.output = rawArgument(argc, argv, parser.value(render));
-    if (parser.isSet(size)) {
-        const auto match = QRegularExpression(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"))
-                               .match(parser.value(size));
-        line.size = QSize(match.captured(1).toInt(), match.captured(2).toInt());
-        if (!match.hasMatch() || line.size.width() < 1 || line.size.height() < 1
-            || line.size.width() > 16384 || line.size.height() > 16384)
-            return usage(QStringLiteral("--size takes WxH, 1 to 16384 a side"));
+    line.output = std::string(*given[Render]);
+    if (line.output.empty())
+        return usage("--render needs a file name, or - for standard output");
+    line.format = given[Format] ? lowerCase(*given[Format]) : formatOf(line.output);
+    if (!isWritableFormat(line.format)) {
+        std::string known;
+        for (const std::string& format : writableFormats())
+            known += (known.empty() ? "" : ", ") + format;
+        return usage(
+            "cannot write " + shownSafely(line.format, 40) + " pictures; the formats are " + known);
     }
-    if (parser.isSet(distance)) {
-        bool number = false;
-        const int value = parser.value(distance).toInt(&number);
-        if (!number || value < 1 || value > 15)
-            return usage(QStringLiteral("--distance takes 1 to 15"));
-        line.distance = static_cast<std::int16_t>(value);
+    if (given[Size]) {
+        const std::string_view size = *given[Size];
+        const std::size_t x = size.find('x');
+        const auto width = wholeNumber(size.substr(0, x), 5);
+        const auto height
+            = x == std::string_view::npos ? std::nullopt : wholeNumber(size.substr(x + 1), 5);
+        if (!width || !height || *width < 1 || *height < 1 || *width > 16384 || *height > 16384)
+            return usage("--size takes WxH, 1 to 16384 a side");
+        line.size = QSize(*width, *height);
     }
-    if (parser.isSet(turn)) {
-        const auto match
-            = QRegularExpression(QStringLiteral("^([xyz]):(.+)$")).match(parser.value(turn));
-        bool number = false;
-        line.angle = match.captured(2).toFloat(&number);
-        if (!match.hasMatch() || !number || !std::isfinite(line.angle))
-            return usage(QStringLiteral("--turn takes x, y or z, a colon and an angle"));
-        const QChar axis = match.captured(1).front();
-        line.axis = { float(axis == 'x'), float(axis == 'y'), float(axis == 'z') };
+    if (given[Distance] && given[Fit])
+        return usage("--fit places the camera itself: leave out --distance");
+    if (given[Distance]) {
+        const auto distance = wholeNumber(*given[Distance], 2);
+        if (!distance || *distance < 1 || *distance > 15)
+            return usage("--distance takes 1 to 15");
+        line.distance = static_cast<std::int16_t>(*distance);
     }
+    if (given[Turn]) {
+        const std::string_view turn = *given[Turn];
+        const auto angle = turn.size() > 2 ? decimalNumber(turn.substr(2)) : std::nullopt;
+        if (!angle || turn[1] != ':' || turn.find_first_of("xyz") != 0)
+            return usage("--turn takes x, y or z, a colon and an angle");
+        line.angle = *angle;
+        line.axis = { float(turn[0] == 'x'), float(turn[0] == 'y'), float(turn[0] == 'z') };
+    }
+    line.fit = given[Fit].has_value();
+    line.transparent = given[Transparent].has_value();
     return line;
 }
 

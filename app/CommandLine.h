@@ -16,16 +16,20 @@ struct CommandLine
     enum class Action { Window, Render, Help, Version, Usage };
     Action action = Action::Window;
     std::optional<std::string> file; // the bytes as given, as if typed in the input box
-    std::string output; // --render's PNG
+    std::string output; // --render's picture; "-" is standard output
+    std::string format = "png"; // the picture's format, from output's extension
     QSize size { 633, 601 }; // the picture area's
     std::int16_t distance = 8; // the scroll bar's start
     D3DVECTOR axis {}; // the turn: none, as at start
     float angle = 0.0f;
+    bool fit = false; // the model fills the picture instead of the window's camera
+    bool transparent = false; // a transparent background instead of black
     std::string text; // the help, the version, or the usage error and the usage
 };
 
-// Reads the arguments (the program's name first). Never fails: what is
-// wrong comes back as Action::Usage with its explanation.
+// Reads the arguments (the program's name first), each taken as the bytes
+// it is, by its position. Never fails: what is wrong comes back as
+// Action::Usage with its explanation.
 CommandLine parseCommandLine(int argc, char* argv[]);
 
 } // namespace triview

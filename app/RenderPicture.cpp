@@ -1,25 +1,29 @@
 #include "app/RenderPicture.h"
 
 #include "app/CommandLine.h"
+#include "app/OutputFile.h"
+#include "app/PictureEncoder.h"
 #include "app/StartUp.h"
 #include "model/TriReader.h"
 #include "render/FrameRenderer.h"
+#include "render/Framing.h"
 #include "render/PresentTarget.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/RuntimeServices.h"
 
-#include <QBuffer>
 #include <QImage>
 #include <QTime>
-#include <cerrno>
+#include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace triview {
 
 namespace {
+
+// The room --fit leaves around the model: a twentieth of the picture's
+// half-size on the side the model reaches.
+constexpr float kFitMargin = 0.05f;
 
 // The runtime with no one to ask: messages go to stderr.
 class ConsoleRuntime final : public RuntimeServices
@@ -37,32 +41,10 @@ public:
     void doEvents() override { }
 };
 
-// Writes bytes to path through a new file beside it, renamed over path once
-// whole. Raises 76 when the folder does not exist, 75 when it cannot write.
-void writeWhole(const std::string& path, const QByteArray& bytes)
-{
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        throw RuntimeError(errno == ENOENT ? err::PathNotFound : err::PathFileAccess, path, 0);
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    bool written = ::fchmod(fd, 0666 & ~mask) == 0;
-    for (qsizetype done = 0; written && done < bytes.size();) {
-        const ssize_t wrote
-            = ::write(fd, bytes.data() + done, static_cast<std::size_t>(bytes.size() - done));
-        written = wrote > 0 || (wrote < 0 && errno == EINTR);
-        done += std::max<ssize_t>(wrote, 0);
-    }
-    written = ::close(fd) == 0 && written;
-    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        throw RuntimeError(err::PathFileAccess, path, 0);
-    }
-}
-
 // The window's start-up and first frame, with the file named up front and
 // nothing shown: the same steps, so the same picture.
+// With --fit and --transparent only the camera and the back buffer's
+// format differ.
 QImage draw(const CommandLine& line, RuntimeServices& runtime)
 {
     PictureTarget picture(line.size);
@@ -70,8 +52,18 @@ QImage draw(const CommandLine& line, RuntimeServices& runtime)
     const std::int16_t TriangleCount = line.file ? counttri(*line.file) : 3;
     std::int16_t VertexCursor = 0;
     makeDeviceAndModel(d3d, &picture, newDirectX8, line.file ? &*line.file : nullptr, TriangleCount,
-        VertexCursor, runtime);
-    Render(d3d, TriangleCount, { 0, line.axis, line.angle, line.distance }, runtime);
+        VertexCursor, runtime, line.transparent ? D3DFMT_A8R8G8B8 : D3DFMT_UNKNOWN);
+    const FrameControls controls { 0, line.axis, line.angle, line.distance };
+    std::optional<D3DMATRIX> view;
+    if (line.fit && d3d.VertexBuffer) {
+        std::span<const std::byte> stored = d3d.VertexBuffer->bytes();
+        if (line.file) // the vertices loaded; the rest of the buffer stays zero
+            stored
+                = stored.first(std::min(stored.size(), std::size_t(VertexCursor) * kVertexStride));
+        view = fittedView(stored, worldTransform(controls, runtime),
+            viewTransform(controls.HScroll1), kFieldOfView, kNearPlane, kFitMargin);
+    }
+    Render(d3d, TriangleCount, controls, runtime, view);
     return picture.frame();
 }
 
@@ -79,14 +71,18 @@ QImage draw(const CommandLine& line, RuntimeServices& runtime)
 
 int renderPicture(const CommandLine& line)
 {
+    if (line.file && sameFile(line.output, *line.file)) {
+        std::fputs("triview: the picture would overwrite the model; name another OUT\n", stderr);
+        return 2;
+    }
+    if (line.output == "-" && ::isatty(STDOUT_FILENO)) {
+        std::fputs("triview: a picture is not for a terminal; redirect standard output\n", stderr);
+        return 2;
+    }
     ConsoleRuntime runtime;
     try {
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        if (!draw(line, runtime).save(&buffer, "PNG"))
-            throw RuntimeError(err::OutOfMemory);
-        writeWhole(line.output, png);
+        const QByteArray bytes = encodePicture(draw(line, runtime), line.format);
+        writeOutput(line.output, std::string_view(bytes.constData(), std::size_t(bytes.size())));
         return 0;
     } catch (const RuntimeError& error) {
         runtime.messageBox(error.report(), std::nullopt);

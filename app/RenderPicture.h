@@ -1,5 +1,6 @@
 // triview --render: the frame the window would show for a model and a pose,
-// drawn with no window and no dialog, written to a PNG file.
+// drawn with no window and no dialog, written to a picture file; or, for
+// thumbnails, the model filling the picture on a transparent background.
 #pragma once
 
 namespace triview {
@@ -8,8 +9,9 @@ struct CommandLine;
 
 // Draws and writes the picture the command line asks for. A failure is
 // reported on stderr as the window reports it (number, description, file,
-// line) and leaves no file at the output, not even part of one. Answers the
-// exit status, 0 or 1.
+// line) and leaves the output as it was. An output that is the model
+// itself, or standard output on a terminal, is refused before anything is
+// drawn. Answers the exit status: 0, 1 for a failure, 2 for a refusal.
 int renderPicture(const CommandLine& line);
 
 } // namespace triview

@@ -15,9 +15,10 @@ class RuntimeServices;
 // Makes the device for target, then fills its vertex buffer: with the
 // TriangleCount triangles of modelFile, or, when it is null, with the
 // demonstration model. A device or a buffer that cannot be made is shown
-// and ends the program with status 1; the file's errors are raised.
+// and ends the program with status 1; the file's errors are raised. The
+// back buffer's format is InitD3D's backBufferFormat.
 void makeDeviceAndModel(Direct3DObjects& d3d, PresentTarget* target, const RootFactory& newRoot,
     const std::string* modelFile, std::int16_t TriangleCount, std::int16_t& VertexCursor,
-    RuntimeServices& runtime);
+    RuntimeServices& runtime, std::uint32_t backBufferFormat = D3DFMT_UNKNOWN);
 
 } // namespace triview

@@ -23,7 +23,8 @@ std::unique_ptr<DirectX8> newDirectX8()
     return std::make_unique<DirectX8>();
 }
 
-VbBoolean InitD3D(Direct3DObjects& d3d, PresentTarget* hWnd, const RootFactory& newRoot)
+VbBoolean InitD3D(Direct3DObjects& d3d, PresentTarget* hWnd, const RootFactory& newRoot,
+    std::uint32_t backBufferFormat)
 {
     VbBoolean result = vbFalse;
 
@@ -46,7 +47,8 @@ VbBoolean InitD3D(Direct3DObjects& d3d, PresentTarget* hWnd, const RootFactory& 
     D3DPRESENT_PARAMETERS parameters {};
     parameters.Windowed = 1;
     parameters.SwapEffect = D3DSWAPEFFECT_COPY_VSYNC;
-    parameters.BackBufferFormat = mode.Format;
+    parameters.BackBufferFormat
+        = backBufferFormat != D3DFMT_UNKNOWN ? backBufferFormat : mode.Format;
     parameters.BackBufferCount = 1;
     parameters.EnableAutoDepthStencil = 1;
     parameters.AutoDepthStencilFormat = D3DFMT_D16;

@@ -26,8 +26,12 @@ struct Direct3DObjects
 // Direct3D object and a windowed device with a 16-bit depth buffer on hWnd,
 // then turns culling off, depth testing on and lighting off. A failing step
 // is skipped and the next one runs; nothing is raised. Answers vbTrue when
-// d3d.D3DDevice holds a device at the end, vbFalse otherwise.
-VbBoolean InitD3D(Direct3DObjects& d3d, PresentTarget* hWnd, const RootFactory& newRoot);
+// d3d.D3DDevice holds a device at the end, vbFalse otherwise. The back
+// buffer has the display's format unless backBufferFormat names one
+// (D3DFMT_A8R8G8B8 keeps the clear colour's alpha, for a picture with a
+// transparent background).
+VbBoolean InitD3D(Direct3DObjects& d3d, PresentTarget* hWnd, const RootFactory& newRoot,
+    std::uint32_t backBufferFormat = D3DFMT_UNKNOWN);
 
 // What start-up shows when InitD3D answers false.
 inline constexpr const char* kNoDevice = "不能建立D3D Device";

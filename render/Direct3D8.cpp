@@ -71,8 +71,8 @@ HRESULT Direct3D8::CreateDevice(std::uint32_t adapter, std::uint32_t deviceType,
     if (deviceType != D3DDEVTYPE_HAL || parameters.Windowed != 1 || parameters.MultiSampleType != 0)
         return D3DERR_NOTAVAILABLE;
     // The back buffer is always one of 8 bits a channel, whatever the screen
-    // shows it with; format 0 (what a failed display-mode query leaves) is
-    // refused, as Direct3D 8 did.
+    // shows it with, and keeps alpha only for A8R8G8B8; format 0 (what a
+    // failed display-mode query leaves) is refused, as Direct3D 8 did.
     const std::uint32_t format = parameters.BackBufferFormat;
     const bool backBufferFormatOk = format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8
         || format == D3DFMT_R5G6B5 || format == D3DFMT_X1R5G5B5;
@@ -90,8 +90,8 @@ HRESULT Direct3D8::CreateDevice(std::uint32_t adapter, std::uint32_t deviceType,
     const QSize client = focusWindow->pixelSize();
     const QSize size(parameters.BackBufferWidth ? int(parameters.BackBufferWidth) : client.width(),
         parameters.BackBufferHeight ? int(parameters.BackBufferHeight) : client.height());
-    return Direct3DDevice8::create(
-        *focusWindow, size, parameters.EnableAutoDepthStencil == 1, m_seam, device);
+    return Direct3DDevice8::create(*focusWindow, size, format == D3DFMT_A8R8G8B8,
+        parameters.EnableAutoDepthStencil == 1, m_seam, device);
 }
 
 } // namespace triview

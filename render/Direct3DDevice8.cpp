@@ -36,7 +36,7 @@ in vec3 vertexColour;
 out vec4 fragmentColour;
 void main()
 {
-    // The back buffer is X8R8G8B8: a vertex's alpha never shows.
+    // A vertex's alpha never shows: drawn pixels are opaque.
     fragmentColour = vec4(vertexColour, 1.0);
 }
 )";
@@ -81,8 +81,8 @@ GlRenderbuffer makeRenderbuffer(GlContext& context, GLenum format, QSize size)
 
 } // namespace
 
-HRESULT Direct3DDevice8::create(PresentTarget& target, QSize backBuffer, bool depthBuffer,
-    std::shared_ptr<DeviceSeam> seam, std::unique_ptr<Direct3DDevice8>& out)
+HRESULT Direct3DDevice8::create(PresentTarget& target, QSize backBuffer, bool alpha,
+    bool depthBuffer, std::shared_ptr<DeviceSeam> seam, std::unique_ptr<Direct3DDevice8>& out)
 {
     if (backBuffer.isEmpty())
         return D3DERR_INVALIDCALL;
@@ -92,6 +92,7 @@ HRESULT Direct3DDevice8::create(PresentTarget& target, QSize backBuffer, bool de
 
     std::unique_ptr<Direct3DDevice8> device(
         new Direct3DDevice8(context, target, backBuffer, std::move(seam)));
+    device->m_alpha = alpha;
     auto& gl = context->gl();
     device->m_program = linkProgram(*context);
     if (!device->m_program)
@@ -225,7 +226,7 @@ HRESULT Direct3DDevice8::Clear(std::uint32_t count, const D3DRECT* rects, std::u
     GLbitfield mask = 0;
     if (flags & D3DCLEAR_TARGET) {
         gl.glClearColor(((colour >> 16) & 0xFF) / 255.0f, ((colour >> 8) & 0xFF) / 255.0f,
-            (colour & 0xFF) / 255.0f, 1.0f);
+            (colour & 0xFF) / 255.0f, m_alpha ? (colour >> 24) / 255.0f : 1.0f);
         mask |= GL_COLOR_BUFFER_BIT;
     }
     if (flags & D3DCLEAR_ZBUFFER) {
@@ -384,7 +385,8 @@ HRESULT Direct3DDevice8::Present(const D3DRECT* source, const D3DRECT* destinati
     auto& gl = m_context->gl();
     gl.glBindFramebuffer(GL_READ_FRAMEBUFFER, m_framebuffer.name());
     gl.glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    QImage frame(m_size, QImage::Format_RGBX8888);
+    // Drawn pixels are opaque, so alpha needs no premultiplying.
+    QImage frame(m_size, m_alpha ? QImage::Format_RGBA8888 : QImage::Format_RGBX8888);
     gl.glReadPixels(0, 0, m_size.width(), m_size.height(), GL_RGBA, GL_UNSIGNED_BYTE, frame.bits());
     m_target->present(std::move(frame));
     return D3D_OK;

@@ -20,10 +20,11 @@ class PresentTarget;
 class Direct3DDevice8
 {
 public:
-    // Makes the device for target with a back buffer of backBuffer pixels
-    // and, with depthBuffer, a 16-bit depth buffer. Answers
+    // Makes the device for target with a back buffer of backBuffer pixels,
+    // whose alpha the clear colour sets when alpha is true (and is opaque
+    // otherwise), and, with depthBuffer, a 16-bit depth buffer. Answers
     // D3DERR_NOTAVAILABLE when OpenGL 3.3 core cannot serve it.
-    static HRESULT create(PresentTarget& target, QSize backBuffer, bool depthBuffer,
+    static HRESULT create(PresentTarget& target, QSize backBuffer, bool alpha, bool depthBuffer,
         std::shared_ptr<DeviceSeam> seam, std::unique_ptr<Direct3DDevice8>& out);
     ~Direct3DDevice8();
 
@@ -78,6 +79,7 @@ private:
     QSize m_size;
     std::shared_ptr<DeviceSeam> m_seam;
 
+    bool m_alpha = false; // A8R8G8B8: the clear colour's alpha stays
     bool m_hasDepthBuffer = false;
     bool m_inScene = false;
     std::uint32_t m_cullMode = D3DCULL_CCW; // the published defaults

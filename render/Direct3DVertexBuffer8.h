@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace triview {
@@ -33,6 +34,8 @@ public:
     void upload();
     // The buffer's bytes as the GL buffer holds them.
     std::vector<std::byte> contents();
+    // The buffer's bytes as the next draw will find them, read in memory.
+    std::span<const std::byte> bytes() const { return m_bytes; }
 
 private:
     std::shared_ptr<GlContext> m_context; // declared first: outlives the buffer

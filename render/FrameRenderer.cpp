@@ -8,7 +8,7 @@
 namespace triview {
 
 void Render(Direct3DObjects& d3d, std::int16_t TriangleCount, const FrameControls& controls,
-    RuntimeServices& runtime)
+    RuntimeServices& runtime, const std::optional<D3DMATRIX>& view)
 {
     if (!d3d.D3DDevice)
         return;
@@ -16,7 +16,7 @@ void Render(Direct3DObjects& d3d, std::int16_t TriangleCount, const FrameControl
     checkDeviceCall(
         device.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0), "Clear");
     checkDeviceCall(device.BeginScene(), "BeginScene");
-    SetupMatrices(device, controls, runtime);
+    SetupMatrices(device, controls, runtime, view);
     checkDeviceCall(device.SetStreamSource(0, d3d.VertexBuffer, kVertexStride), "SetStreamSource");
     checkDeviceCall(device.SetVertexShader(kVertexFormat), "SetVertexShader");
     checkDeviceCall(device.SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD), "SetRenderState");
@@ -25,8 +25,20 @@ void Render(Direct3DObjects& d3d, std::int16_t TriangleCount, const FrameControl
     checkDeviceCall(device.Present(nullptr, nullptr, nullptr, nullptr), "Present");
 }
 
-void SetupMatrices(
-    Direct3DDevice8& D3DDevice, const FrameControls& controls, RuntimeServices& runtime)
+void SetupMatrices(Direct3DDevice8& D3DDevice, const FrameControls& controls,
+    RuntimeServices& runtime, const std::optional<D3DMATRIX>& view)
+{
+    checkDeviceCall(
+        D3DDevice.SetTransform(D3DTS_WORLD, worldTransform(controls, runtime)), "SetTransform");
+    checkDeviceCall(
+        D3DDevice.SetTransform(D3DTS_VIEW, view ? *view : viewTransform(controls.HScroll1)),
+        "SetTransform");
+    D3DMATRIX projection {};
+    D3DXMatrixPerspectiveFovLH(projection, kFieldOfView, 1.0f, kNearPlane, kFarPlane);
+    checkDeviceCall(D3DDevice.SetTransform(D3DTS_PROJECTION, projection), "SetTransform");
+}
+
+D3DMATRIX worldTransform(const FrameControls& controls, RuntimeServices& runtime)
 {
     D3DVECTOR axis;
     float angle;
@@ -40,9 +52,12 @@ void SetupMatrices(
     const float turn = static_cast<float>(static_cast<double>(angle) / 1.5);
     D3DMATRIX world {};
     D3DXMatrixRotationAxis(world, axis, turn);
-    checkDeviceCall(D3DDevice.SetTransform(D3DTS_WORLD, world), "SetTransform");
+    return world;
+}
 
-    const std::int16_t v = controls.HScroll1;
+D3DMATRIX viewTransform(std::int16_t HScroll1)
+{
+    const std::int16_t v = HScroll1;
     const float eyeX = checked::mul16(100, v);
     const float eyeY = checked::mul16(30, v);
     const float eyeZ = checked::mul16(-20, v);
@@ -51,11 +66,7 @@ void SetupMatrices(
     D3DMATRIX view {};
     D3DXMatrixLookAtLH(
         view, vec3(eyeX, eyeY, eyeZ), vec3(targetX, 0.0f, 0.0f), vec3(0.0f, upY, 0.0f));
-    checkDeviceCall(D3DDevice.SetTransform(D3DTS_VIEW, view), "SetTransform");
-
-    D3DMATRIX projection {};
-    D3DXMatrixPerspectiveFovLH(projection, kFieldOfView, 1.0f, 1.0f, 5000.0f);
-    checkDeviceCall(D3DDevice.SetTransform(D3DTS_PROJECTION, projection), "SetTransform");
+    return view;
 }
 
 } // namespace triview

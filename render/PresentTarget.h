@@ -14,7 +14,8 @@ class PresentTarget
 public:
     // The client area in device pixels; the back buffer takes this size.
     virtual QSize pixelSize() const = 0;
-    // Shows a presented frame (opaque, pixelSize() large).
+    // Shows a presented frame, pixelSize() large: opaque, unless the device
+    // was made with an A8R8G8B8 back buffer.
     virtual void present(QImage frame) = 0;
 
 protected:

@@ -24,12 +24,16 @@ std::string_view errorDescription(std::int32_t number)
         return "除數為零";
     case err::TypeMismatch:
         return "型態不符合";
+    case err::UserInterrupt:
+        return "使用者中斷";
     case err::InternalError:
         return "內部錯誤";
     case err::FileNotFound:
         return "找不到檔案";
     case err::DeviceIoError:
         return "裝置 I/O 錯誤";
+    case err::DiskFull:
+        return "磁碟已滿";
     case err::InputPastEndOfFile:
         return "輸入超過檔案結尾";
     case err::PathFileAccess:

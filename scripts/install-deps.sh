@@ -6,13 +6,16 @@ set -eu
 
 PACKAGES="
   g++ make cmake pkg-config
-  qt6-base-dev qt6-qpa-plugins libgl-dev libegl-dev libegl-mesa0 libxcb1-dev libxkbcommon-dev
+  qt6-base-dev qt6-qpa-plugins libgl-dev libegl-dev libegl-mesa0 libxcb1-dev libxkbcommon-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   xvfb xauth libgl1-mesa-dri xdotool x11-utils imagemagick
   fonts-arphic-uming fonts-urw-base35
   desktop-file-utils shared-mime-info libglib2.0-bin dpkg-dev file python3
+  tumbler dbus python3-gi gir1.2-gnomedesktop-3.0 bubblewrap
 "
+# (The last line: the thumbnailer clients the package test asks, tumbler on
+# a private bus and GNOME's factory, which sandboxes with bubblewrap.)
 # The benchmarks also time another viewer, f3d, with hyperfine.
 if [ "${1:-}" = bench ]; then
   PACKAGES="$PACKAGES f3d hyperfine"

@@ -1,8 +1,8 @@
 #!/bin/sh
 # What an installation and the Debian package hold: the program, a valid
-# desktop entry that opens tri files, the tri file type (known by name and
-# by content), the thumbnailer, whose Exec line is run as a file manager
-# runs it with no display, the icons, the example models.
+# desktop entry that opens tri files, the tri file type (as GIO finds it
+# beside the system's types), the thumbnailer, run by tumbler and by GNOME's
+# thumbnail factory as a file manager runs them, the icons, the examples.
 # usage: package_test.sh BUILD_FOLDER
 set -eu
 build=$(realpath "$1")
@@ -32,24 +32,58 @@ desktop-file-validate "$desktop" || fail "the desktop entry is not valid"
 grep -q '^Exec=triview %f$' "$desktop" || fail "the desktop entry does not open a file"
 grep -q '^MimeType=model/x-tri;$' "$desktop" || fail "the desktop entry does not take tri files"
 
-# The file type, as a desktop finds it: by name, and by the first line.
+# The file type as GIO finds it with the system's database behind the
+# package's: by name; by the first line only where the name has no
+# extension the system knows; and as a kind of plain text, for editors.
 update-mime-database "$share/mime" 2>/dev/null
+export XDG_DATA_DIRS="$share:/usr/local/share:/usr/share" XDG_DATA_HOME="$work/home"
+mkdir -p "$work/home/applications"
+printf '[Desktop Entry]\nType=Application\nName=Editor\nExec=true %%f\nMimeType=text/plain;\n' \
+  >"$work/home/applications/editor.desktop"
+update-desktop-database "$work/home/applications"
 printf 'Triangle\r\n' >"$work/model.tri"
-printf '\357\273\277Triangle\n1,2,3' >"$work/renamed.txt"
-for file in model.tri renamed.txt; do
-  type=$(XDG_DATA_DIRS=$share gio info -a standard::content-type "$work/$file" | sed -n 's/.*content-type: //p')
-  [ "$type" = model/x-tri ] || fail "$file is $type, not model/x-tri"
+printf '\357\273\277Triangle\n1,2,3' >"$work/model"
+printf 'Triangle\n1,2,3' >"$work/model.txt"
+for expected in model.tri:model/x-tri model:model/x-tri model.txt:text/plain; do
+  file=${expected%%:*}
+  type=$(gio info -a standard::content-type "$work/$file" | sed -n 's/.*content-type: //p')
+  [ "$type" = "${expected#*:}" ] || fail "$file is $type, not ${expected#*:}"
 done
+gio mime model/x-tri | grep -q editor.desktop || fail "text editors are not offered for tri models"
 
-# The thumbnailer's Exec line, as a file manager runs it, with no display.
+# The thumbnailer as file managers run it, with no display. tumbler makes
+# the output first, holds it open and reads the picture back through it.
+unset DISPLAY WAYLAND_DISPLAY
+export PATH="$root/usr/bin:$PATH" XDG_CACHE_HOME="$work/cache"
+cp "$share/triview/examples/terrain.tri" "$work/terrain.tri"
+printf 'Triangle\n1,2,x\n' >"$work/bad.tri"
+dbus-run-session -- sh -c "for model in terrain bad; do
+  gdbus call --session --dest org.freedesktop.thumbnails.Thumbnailer1 \
+    --object-path /org/freedesktop/thumbnails/Thumbnailer1 \
+    --method org.freedesktop.thumbnails.Thumbnailer1.Queue \"['file://$work/\$model.tri']\" \
+    \"['model/x-tri']\" normal default 0 >/dev/null
+done; sleep 5" 2>/dev/null
+thumbnail() { echo "$XDG_CACHE_HOME/thumbnails/normal/$(printf 'file://%s' "$work/$1" | md5sum | cut -d' ' -f1).png"; }
+# The model fills a thumbnail (all but a small margin) on a transparent ground.
+fills() { [ "$(convert "$1" -trim -format '%[channels] %[fx:max(w,h) >= 0.85 * max(page.width, page.height)]' info:)" = "srgba 1" ]; }
+fills "$(thumbnail terrain.tri)" || fail "tumbler made no thumbnail that the model fills"
+[ ! -e "$(thumbnail bad.tri)" ] || fail "tumbler made a thumbnail of a bad model"
+
+# Nemo and Caja name the output as mkstemp does, with no picture extension.
 exec_line=$(sed -n 's/^Exec=//p' "$share/thumbnailers/triview.thumbnailer")
-thumbnail() { # thumbnail INPUT OUTPUT SIZE
-  eval "set -- $(echo "$exec_line" | sed "s|%i|'$1'|; s|%o|'$2'|; s|%s|$3|g")"
-  env -u DISPLAY -u WAYLAND_DISPLAY PATH="$root/usr/bin:$PATH" "$@"
-}
-thumbnail "$share/triview/examples/cube.tri" "$work/cube.png" 128
-[ "$(identify -format '%wx%h' "$work/cube.png")" = 128x128 ] || fail "the thumbnail is not 128x128"
-status=0
-thumbnail "$work/renamed.txt" "$work/bad.png" 128 2>/dev/null || status=$?
-[ "$status" -eq 1 ] && [ ! -e "$work/bad.png" ] || fail "a bad model gave status $status or a file"
+nemo_out=$(mktemp "$work/.gnome_desktop_thumbnail.XXXXXX")
+eval "set -- $(echo "$exec_line" | sed "s|%i|'$work/terrain.tri'|; s|%o|'$nemo_out'|; s|%s|64|g")"
+"$@" && [ "$(identify -format %wx%h "$nemo_out")" = 64x64 ] || fail "no thumbnail under Nemo's name"
+
+# GNOME's factory runs it in a sandbox that sees only /usr of the system:
+# the package's program goes there in a mount namespace of the test's own.
+if [ "$(id -u)" -eq 0 ]; then
+  gnome() { unshare --mount sh -c "mount --bind '$root/usr/bin' /usr/local/bin &&
+    /usr/bin/python3 '$(dirname "$0")/gnome_thumbnail.py' '$work/$1' '$work/$2'"; }
+  gnome terrain.tri gnome.png && fills "$work/gnome.png" ||
+    fail "GNOME's factory made no thumbnail that the model fills"
+  ! gnome bad.tri gnome-bad.png 2>/dev/null || fail "GNOME's factory made a thumbnail of a bad model"
+else
+  echo "package: not root, so GNOME's sandboxed factory is not tried"
+fi
 echo "package $(basename "$deb") is complete"

@@ -1,0 +1,121 @@
+#include "render/Framing.h"
+
+#include "render/D3DXMath.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace triview {
+
+namespace {
+
+using Point = std::array<double, 3>;
+
+constexpr std::size_t kStride = 16; // x, y, z, colour
+
+// The vertices in view space (row vectors: p * world * view), in double so
+// that no model's range overflows.
+std::vector<Point> viewSpacePoints(
+    std::span<const std::byte> vertices, const D3DMATRIX& world, const D3DMATRIX& view)
+{
+    D3DMATRIX toView;
+    D3DXMatrixMultiply(toView, world, view);
+    std::vector<Point> points;
+    points.reserve(vertices.size() / kStride);
+    for (std::size_t at = 0; at + kStride <= vertices.size(); at += kStride) {
+        float p[3];
+        std::memcpy(p, vertices.data() + at, sizeof p);
+        Point q {};
+        for (int column = 0; column < 3; ++column)
+            q[column] = double(p[0]) * toView.m[0][column] + double(p[1]) * toView.m[1][column]
+                + double(p[2]) * toView.m[2][column] + toView.m[3][column];
+        if (std::isfinite(q[0]) && std::isfinite(q[1]) && std::isfinite(q[2]))
+            points.push_back(q);
+    }
+    return points;
+}
+
+// The camera's place along axis (0: x, 1: y) from which, at depth back,
+// the points seen farthest to either side are seen equally far: with
+// a, b their places and za, zb their depths, (a - c) / za = (c - b) / zb.
+double balanced(const std::vector<Point>& points, double at, double back, int axis)
+{
+    const Point* low = nullptr;
+    const Point* high = nullptr;
+    for (const Point& p : points) {
+        const double seen = (p[axis] - at) / (p[2] + back);
+        if (low == nullptr || seen < ((*low)[axis] - at) / ((*low)[2] + back))
+            low = &p;
+        if (high == nullptr || seen > ((*high)[axis] - at) / ((*high)[2] + back))
+            high = &p;
+    }
+    const double zLow = (*low)[2] + back, zHigh = (*high)[2] + back;
+    return ((*low)[axis] * zHigh + (*high)[axis] * zLow) / (zLow + zHigh);
+}
+
+} // namespace
+
+D3DMATRIX fittedView(std::span<const std::byte> vertices, const D3DMATRIX& world,
+    const D3DMATRIX& view, float fieldOfView, float zNear, float margin)
+{
+    const std::vector<Point> points = viewSpacePoints(vertices, world, view);
+    Point low { HUGE_VAL, HUGE_VAL, HUGE_VAL }, high { -HUGE_VAL, -HUGE_VAL, -HUGE_VAL };
+    for (const Point& p : points)
+        for (int k = 0; k < 3; ++k) {
+            low[k] = std::min(low[k], p[k]);
+            high[k] = std::max(high[k], p[k]);
+        }
+    const double extent = std::max({ high[0] - low[0], high[1] - low[1], high[2] - low[2] });
+    if (points.empty() || !(extent > 0.0) || !std::isfinite(extent))
+        return view;
+
+    // On screen x / z reaches the picture's edge at tan(fov / 2); a margin
+    // keeps it (1 - margin) of the way there. A point p is inside when the
+    // camera at c, moved back by b, has |p - c| <= (pz + b) / slope on each
+    // axis: c within [max(p - pz / slope) - b / slope, min(p + pz / slope) +
+    // b / slope], which holds for b at least slope * (max - min) / 2.
+    const double slope = 1.0 / (std::tan(fieldOfView / 2.0) * (1.0 - margin));
+    double lowest[2] = { -HUGE_VAL, -HUGE_VAL }, highest[2] = { HUGE_VAL, HUGE_VAL };
+    for (const Point& p : points)
+        for (int axis = 0; axis < 2; ++axis) {
+            lowest[axis] = std::max(lowest[axis], p[axis] - p[2] / slope);
+            highest[axis] = std::min(highest[axis], p[axis] + p[2] / slope);
+        }
+    // The camera keeps a hundredth of the model's size in front of it.
+    const double back = std::max({ slope * (lowest[0] - highest[0]) / 2,
+        slope * (lowest[1] - highest[1]) / 2, extent / 100 - low[2] });
+    // The axis that needs b is centred by then; on the other, perspective
+    // draws the near side larger than the middle of the range shows: the
+    // points seen farthest to either side are balanced, within the range.
+    double at[2];
+    for (int axis = 0; axis < 2; ++axis) {
+        const double from = lowest[axis] - back / slope, to = highest[axis] + back / slope;
+        at[axis] = (from + to) / 2;
+        for (int step = 0; step < 3; ++step)
+            at[axis] = std::min(std::max(balanced(points, at[axis], back, axis), from), to);
+    }
+
+    // Scaling view space moves no point on screen. It brings the nearest
+    // point, a hundredth of the extent or more in front of the camera, to
+    // the near plane, and so the farthest, no more than the extent behind
+    // it, to at most 101 times the near plane's depth.
+    const double nearest = low[2] + back;
+    const double scale = 1.001 * zNear / nearest;
+    if (!std::isfinite(scale) || !(scale > 0.0))
+        return view;
+    D3DMATRIX move = identityMatrix();
+    for (int k = 0; k < 3; ++k)
+        move.m[k][k] = static_cast<float>(scale);
+    move.m[3][0] = static_cast<float>(-at[0] * scale);
+    move.m[3][1] = static_cast<float>(-at[1] * scale);
+    move.m[3][2] = static_cast<float>(back * scale);
+    D3DMATRIX fitted;
+    D3DXMatrixMultiply(fitted, view, move);
+    return fitted;
+}
+
+} // namespace triview

@@ -1,0 +1,129 @@
+// The command line read in process: what each option gives, and every way
+// of getting it wrong coming back as a usage error that says why.
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace triview {
+namespace {
+
+CommandLine parse(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), "triview");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    return parseCommandLine(int(argv.size()), argv.data());
+}
+
+TEST(CommandLine, MistakesAreUsageErrorsThatSayWhy)
+{
+    const struct
+    {
+        std::vector<std::string> arguments;
+        const char* why;
+    } cases[] = {
+        { { "--bogus" }, "unknown option --bogus" },
+        { { "-stylesheet=x.qss" }, "unknown option -stylesheet=x.qss" },
+        { { "a.tri", "b.tri" }, "one FILE at most" },
+        { { "--render" }, "--render needs a value" },
+        { { "--render", "" }, "--render needs a file name" },
+        { { "--size", "4x4" }, "--size goes with --render" },
+        { { "--fit" }, "--fit goes with --render" },
+        { { "--format", "png" }, "--format goes with --render" },
+        { { "--render", "x.png", "--size", "1x1", "--size", "2x2" }, "--size is given twice" },
+        { { "--render", "x.png", "--fit=yes" }, "--fit takes no value" },
+        { { "--render", "x.png", "--fit", "--distance", "3" }, "--fit places the camera itself" },
+        { { "--render", "x.xyz" }, "cannot write xyz pictures; the formats are " },
+        { { "--render", "x.png", "--format", "tri" }, "cannot write tri pictures" },
+    };
+    for (const auto& c : cases) {
+        const CommandLine line = parse(c.arguments);
+        EXPECT_EQ(line.action, CommandLine::Action::Usage) << c.why;
+        EXPECT_NE(line.text.find(std::string("triview: ") + c.why), std::string::npos) << line.text;
+        EXPECT_NE(line.text.find("\nusage: triview [--render OUT"), std::string::npos) << c.why;
+    }
+}
+
+TEST(CommandLine, NumbersAreTakenWholeOrNotAtAll)
+{
+    const struct
+    {
+        const char* option;
+        const char* value;
+        bool taken;
+    } cases[] = {
+        { "--size", "16384x1", true },
+        { "--size", "16385x1", false },
+        { "--size", "1x0", false },
+        { "--size", "12x12\n", false },
+        { "--size", " 12x12", false },
+        { "--size", "12X12", false },
+        { "--size", "12x", false },
+        { "--distance", "1", true },
+        { "--distance", "15", true },
+        { "--distance", "0", false },
+        { "--distance", "16", false },
+        { "--distance", " 8", false },
+        { "--distance", "8\n", false },
+        { "--turn", "y:+0.6", true },
+        { "--turn", "x:-1e1", true },
+        { "--turn", "w:1", false },
+        { "--turn", "y: 1", false },
+        { "--turn", "y:1\n", false },
+        { "--turn", "y:inf", false },
+        { "--turn", "y:", false },
+        { "--turn", "y:+-1", false },
+        { "--turn", "yy:1", false },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(
+            parse({ "--render", "x.png", c.option, c.value }).action == CommandLine::Action::Render,
+            c.taken)
+            << c.option << " '" << c.value << "'";
+}
+
+TEST(CommandLine, RenderTakesEachArgumentAsTheBytesItIs)
+{
+    // Two names that decode to the same text are still two files.
+    const CommandLine line = parse({ "--render=m\xff.JPG", "--size=12x34", "--turn", "z:-0.25",
+        "--fit", "--transparent", "--", "m\xfe" });
+    ASSERT_EQ(line.action, CommandLine::Action::Render) << line.text;
+    EXPECT_EQ(line.output, "m\xff.JPG");
+    EXPECT_EQ(line.file, "m\xfe");
+    EXPECT_EQ(line.format, "jpg");
+    EXPECT_EQ(line.size, QSize(12, 34));
+    EXPECT_EQ(line.axis, (D3DVECTOR { 0, 0, 1 }));
+    EXPECT_EQ(line.angle, -0.25f);
+    EXPECT_TRUE(line.fit && line.transparent);
+    EXPECT_EQ(line.distance, 8);
+
+    const struct
+    {
+        std::vector<std::string> arguments;
+        const char* format;
+    } formats[] = {
+        { { "--render", "-" }, "png" },
+        { { "--render", "picture" }, "png" },
+        { { "--render", "dir.d/.hidden" }, "png" },
+        { { "--render", "/tmp/.gnome_desktop_thumbnail.Ab3dEf", "--format", "PNG" }, "png" },
+        { { "--render", "x.Bmp" }, "bmp" },
+    };
+    for (const auto& f : formats)
+        EXPECT_EQ(parse(f.arguments).format, f.format) << f.arguments[1];
+}
+
+TEST(CommandLine, FileAloneOpensTheWindowAndHelpOrVersionComeFirst)
+{
+    const CommandLine window = parse({ "--", "-odd-name.tri" });
+    EXPECT_EQ(window.action, CommandLine::Action::Window);
+    EXPECT_EQ(window.file, "-odd-name.tri");
+    EXPECT_EQ(parse({ "-" }).file, "-");
+    EXPECT_FALSE(parse({}).file);
+    EXPECT_EQ(parse({ "a.tri", "--help" }).action, CommandLine::Action::Help);
+    EXPECT_EQ(parse({ "-v" }).action, CommandLine::Action::Version);
+    EXPECT_NE(parse({ "-h" }).text.find("--transparent"), std::string::npos);
+}
+
+} // namespace
+} // namespace triview

@@ -1,0 +1,113 @@
+#!/bin/sh
+# triview as a process, with no display: help and usage statuses, --render's
+# pictures against the goldens, its errors (status 1, the report, the output
+# as it was), every kind of output it may be given, a signal while a new
+# picture is written, and the window's own refusal to start without a display.
+# usage: render_picture_test.sh TRIVIEW GOLDEN_FOLDER EXAMPLES_FOLDER INTERRUPT_PRELOAD
+set -eu
+viewer=$(realpath "$1")
+golden=$(realpath "$2")
+examples=$(realpath "$3")
+interrupt=$(realpath "$4")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+fail() { echo "render: $*" >&2; exit 1; }
+unset DISPLAY WAYLAND_DISPLAY
+run() { # run ARGUMENTS...: the viewer's status in status, its output in out and err
+  status=0
+  "$viewer" "$@" >out 2>err || status=$?
+}
+is_png() { [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ]; }
+same_picture() { # colour and transparency alike
+  [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ] &&
+    [ "$(convert "$1" -alpha extract "$2" -alpha extract -compose difference -composite \
+      -format '%[fx:maxima]' info:)" = 0 ]
+}
+
+run --help && [ "$status" -eq 0 ] && grep -q -- '--render OUT' out || fail "--help"
+run --render x.png --distance 16 && [ "$status" -eq 2 ] && grep -q '^usage: triview' err &&
+  [ ! -e x.png ] || fail "a usage error gave status $status"
+
+# The window's start pose is the frame test's golden; the thumbnailer's
+# framing, on a transparent background, has its own.
+run --render demo.png && [ "$status" -eq 0 ] || fail "--render: status $status, $(cat err)"
+same_picture demo.png "$golden/demo-start.png" || fail "the demonstration model differs from its golden"
+run --render thumb.png --size 128x128 --fit --transparent && [ "$status" -eq 0 ] &&
+  same_picture thumb.png "$golden/demo-thumbnail.png" || fail "the thumbnail differs from its golden"
+
+printf 'Triangle\r\n1,2,x\r\n' >-x.tri
+echo kept >kept.png
+run --render kept.png -- -x.tri
+[ "$status" -eq 1 ] && grep -q "'13'" err && grep -q '檔案: -x.tri' err && grep -q '第 2 行' err &&
+  [ "$(cat kept.png)" = kept ] || fail "a bad model: status $status, $(cat err)"
+
+# Every kind of output: ARGUMENTS, then the status and a check that must hold after.
+cp "$examples/cube.tri" model.tri
+model_bytes=$(cksum <model.tri)
+model_kept() { [ "$(cksum <model.tri)" = "$model_bytes" ]; }
+long=$(printf '%0251d' 0).png
+mkfifo fifo.png
+mkdir folder.png
+touch target.png && ln -s target.png link.png
+ln -s made.png dangling.png
+ln model.tri hardlink.png
+# A device of our own, never the system's /dev/null; only root may make one.
+mknod null c 1 3 2>/dev/null && device=yes || device=no
+raw_model=$(printf 'm\376') raw_out=$(printf 'm\377')
+cp model.tri "$raw_model"
+while IFS='|' read -r arguments expected check; do
+  eval "set -- $arguments"
+  case $arguments in *fifo.png*) timeout 20 cat fifo.png >from-fifo & ;; esac
+  run "$@"
+  wait
+  [ "$status" -eq "$expected" ] || fail "$arguments: status $status, not $expected: $(cat err)"
+  eval "$check" || fail "$arguments: $check does not hold"
+  ! ls -A | grep -q '^\.triview-' || fail "$arguments: a temporary file was left"
+done <<'CASES'
+--render new.png model.tri|0|is_png new.png
+--render new.jpg model.tri|0|[ "$(head -c 2 new.jpg | od -An -tx1)" = " ff d8" ]
+--render .gnome_desktop_thumbnail.Ab3dEf --format png model.tri|0|is_png .gnome_desktop_thumbnail.Ab3dEf
+--render - model.tri|0|is_png out
+--render fifo.png model.tri|0|[ -p fifo.png ] && is_png from-fifo
+--render null --format png model.tri|0|[ -c null ] || [ $device = no ]
+--render link.png model.tri|0|[ -L link.png ] && is_png target.png
+--render dangling.png model.tri|0|[ -L dangling.png ] && is_png made.png
+--render "$long" model.tri|0|is_png "$long"
+--render model.tri --format png model.tri|2|model_kept && grep -q 'would overwrite the model' err
+--render hardlink.png model.tri|2|model_kept
+--render "$raw_out" "$raw_model"|0|is_png "$raw_out" && cmp -s model.tri "$raw_model"
+--render no/folder.png model.tri|1|grep -q "'76'" err && [ ! -e no ]
+--render folder.png model.tri|1|grep -q "'75'" err && [ -d folder.png ]
+--render picture.xyz model.tri|2|grep -q 'cannot write xyz pictures; the formats are .*png' err
+CASES
+
+# A file a thumbnailer client made beforehand and holds open (as tumbler
+# does) gets the picture in place, nothing more, and the client reads it
+# through its own descriptor afterwards.
+head -c 100000 /dev/zero >held.png
+exec 3<held.png
+run --render held.png model.tri
+[ "$status" -eq 0 ] && cmp -s /dev/fd/3 new.png || fail "a file held open does not get the picture"
+exec 3<&-
+
+# A full disk: the report says so, and nothing is left on it.
+if [ "$(id -u)" -eq 0 ]; then
+  mkdir small
+  status=0
+  unshare --mount sh -c "mount -t tmpfs -o size=16k none small && '$viewer' --render small/x.png \
+    --size 1000x1000 model.tri 2>err; status=\$?; ls -A small >left; exit \$status" || status=$?
+  [ "$status" -eq 1 ] && grep -q "'61'" err && [ ! -s left ] || fail "a full disk: status $status"
+fi
+
+# A signal while a new picture is written: the program ends by it, and
+# neither the picture nor its temporary file stays.
+status=0
+ASAN_OPTIONS=verify_asan_link_order=0 LD_PRELOAD=$interrupt "$viewer" --render cut.png model.tri \
+  2>err || status=$?
+[ "$status" -eq 143 ] && [ ! -e cut.png ] && ! ls -A | grep -q '^\.triview-' ||
+  fail "interrupted: status $status, $(ls -A | tr '\n' ' ')"
+
+run && [ "$status" -eq 1 ] && grep -q 'needs a display; to write a picture without one, use --render' err ||
+  fail "with no display: status $status"
+DISPLAY=:65535 run && [ "$status" -eq 1 ] || fail "with an unreachable display: status $status"
