@@ -52,6 +52,7 @@ examples: build
 	$(BUILD)/examples/generate_examples examples
 
 screenshots: build
+	@./scripts/install-deps.sh screenshots
 	./scripts/screenshots.sh $(BUILD)/app/triview docs/screenshots
 
 clean:

@@ -11,8 +11,10 @@
 #include <QIcon>
 #include <QScreen>
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 namespace {
@@ -86,6 +88,12 @@ int window(const triview::CommandLine& line, int argc, char* argv[])
 int main(int argc, char* argv[])
 {
     const triview::CommandLine line = triview::parseCommandLine(argc, argv);
+    // A closed standard descriptor would go to the next file opened, a
+    // model's or a driver's cache, and whatever is meant for it with it.
+    const bool outputOpen = ::fcntl(STDOUT_FILENO, F_GETFD) != -1;
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
+        if (::fcntl(fd, F_GETFD) == -1)
+            ::open("/dev/null", O_RDWR);
     switch (line.action) {
     case triview::CommandLine::Action::Help:
     case triview::CommandLine::Action::Version:
@@ -95,6 +103,10 @@ int main(int argc, char* argv[])
         std::fputs(line.text.c_str(), stderr);
         return 2;
     case triview::CommandLine::Action::Render: {
+        if (line.output == "-" && !outputOpen) {
+            std::fputs("triview: standard output is closed; name a file for the picture\n", stderr);
+            return 2;
+        }
         // EGL draws with no display; where it cannot, the window system's
         // OpenGL may, through a Qt application on the display.
         std::unique_ptr<QGuiApplication> windowSystem;

@@ -1,8 +1,10 @@
 #!/bin/sh
 # The whole process that writes a picture of the 10922-triangle benchmark
-# model: triview --render beside f3d --output of the same triangles as binary
-# STL, at the picture area's size, in one hyperfine run. f3d needs a display
-# (triview does not), so both run on one:
+# model, in one hyperfine run: the floor of any OpenGL picture writer (a bare
+# EGL program that clears and reads back 256x256, bench/egl_floor.c),
+# triview's thumbnailer entry at 256 pixels, triview --render at the picture
+# area's size, and f3d --output of the same triangles (as binary STL) at both
+# sizes. f3d needs a display (triview does not), so all run on one:
 #   ./scripts/with-display.sh bench/render_vs_f3d.sh [BUILD_FOLDER]
 # Then the time from starting triview with the model on the command line to
 # its count message, and from dismissing that to the first frame on screen
@@ -12,8 +14,12 @@ build=$(realpath "${1:-build}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$build/bench/write_benchmark_model" "$work/model.tri" "$work/model.stl"
-hyperfine --warmup 3 --runs 30 \
-  "$build/app/triview --render $work/triview.png $work/model.tri" \
+triview=$build/app/triview
+hyperfine -N --warmup 5 --runs 40 \
+  "$build/bench/egl_floor" \
+  "$triview --render $work/thumbnail.png --format png --size 256x256 --fit --transparent -- $work/model.tri" \
+  "$triview --render $work/triview.png $work/model.tri" \
+  "f3d --output $work/f3d-256.png --resolution 256,256 $work/model.stl" \
   "f3d --output $work/f3d.png --resolution 633,601 $work/model.stl"
 
 xdriver_source=$(dirname "$0")/../tests/e2e/xdriver.sh

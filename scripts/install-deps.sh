@@ -16,9 +16,12 @@ PACKAGES="
 "
 # (The last line: the thumbnailer clients the package test asks, tumbler on
 # a private bus and GNOME's factory, which sandboxes with bubblewrap.)
-# The benchmarks also time another viewer, f3d, with hyperfine.
+# The benchmarks also time another viewer, f3d, with hyperfine; the
+# screenshots show Thunar.
 if [ "${1:-}" = bench ]; then
   PACKAGES="$PACKAGES f3d hyperfine"
+elif [ "${1:-}" = screenshots ]; then
+  PACKAGES="$PACKAGES thunar"
 fi
 
 missing=""

@@ -1,7 +1,10 @@
 #!/bin/sh
 # Takes the README's screenshots of the running viewer, on a fresh Xvfb:
 # the start dialog, the demonstration model, a loaded example turned with
-# the buttons, and automatic rotation; and a picture made by --render.
+# the buttons, and automatic rotation; a picture made by --render; and
+# Thunar showing the examples' thumbnails, made by tumbler through the
+# thumbnailer entry of an installation into a temporary folder (run it as
+# a user other than root, or Thunar shows a warning bar).
 # usage: screenshots.sh [PATH_TO_TRIVIEW [OUTPUT_FOLDER]]
 set -eu
 cd "$(dirname "$0")/.."
@@ -64,5 +67,24 @@ wait_exit "$pid"
 # A picture made by --render, with no display at all.
 env -u DISPLAY "$viewer" --render "$out/render-terrain.png" --turn y:-0.9 --distance 7 \
   examples/terrain.tri
+
+# Thunar with the examples, a broken model among them, as thumbnails.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cmake --install "$(dirname "$viewer")/.." --prefix "$work/prefix" >/dev/null
+update-mime-database "$work/prefix/share/mime"
+mkdir "$work/models" "$work/home"
+cp examples/*.tri "$work/models"
+printf 'Triangle\n1,2,x\n' >"$work/models/broken.tri"
+HOME=$work/home XDG_CACHE_HOME=$work/home/cache XDG_CONFIG_HOME=$work/home/config \
+  XDG_DATA_DIRS=$work/prefix/share:/usr/local/share:/usr/share PATH=$work/prefix/bin:$PATH \
+  dbus-run-session -- sh -c "
+    xfconf-query -c thunar -p /last-icon-view-zoom-level -n -t string -s THUNAR_ZOOM_LEVEL_200_PERCENT
+    xfconf-query -c thunar -p /last-window-width -n -t int -s 660
+    xfconf-query -c thunar -p /last-window-height -n -t int -s 300
+    xfconf-query -c thunar -p /last-side-pane -n -t string -s THUNAR_SIDE_PANE_HIDDEN
+    thunar '$work/models' & sleep 8
+    import -window root -crop 660x300+0+0 '$out/thumbnails.png'
+    thunar -q" 2>/dev/null
 
 ls -l "$out"

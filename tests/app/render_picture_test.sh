@@ -91,6 +91,13 @@ run --render held.png model.tri
 [ "$status" -eq 0 ] && cmp -s /dev/fd/3 new.png || fail "a file held open does not get the picture"
 exec 3<&-
 
+status=0
+"$viewer" --render - model.tri >&- 2>err || status=$?
+[ "$status" -eq 2 ] && grep -q 'standard output is closed' err || fail "closed output: status $status"
+status=0
+script -qec "'$viewer' --render - model.tri" /dev/null >err </dev/null || status=$?
+[ "$status" -eq 2 ] && grep -q 'not for a terminal' err || fail "a terminal for output: status $status"
+
 # A full disk: the report says so, and nothing is left on it.
 if [ "$(id -u)" -eq 0 ]; then
   mkdir small

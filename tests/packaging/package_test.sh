@@ -57,13 +57,15 @@ unset DISPLAY WAYLAND_DISPLAY
 export PATH="$root/usr/bin:$PATH" XDG_CACHE_HOME="$work/cache"
 cp "$share/triview/examples/terrain.tri" "$work/terrain.tri"
 printf 'Triangle\n1,2,x\n' >"$work/bad.tri"
-dbus-run-session -- sh -c "for model in terrain bad; do
-  gdbus call --session --dest org.freedesktop.thumbnails.Thumbnailer1 \
-    --object-path /org/freedesktop/thumbnails/Thumbnailer1 \
-    --method org.freedesktop.thumbnails.Thumbnailer1.Queue \"['file://$work/\$model.tri']\" \
-    \"['model/x-tri']\" normal default 0 >/dev/null
-done; sleep 5" 2>/dev/null
 thumbnail() { echo "$XDG_CACHE_HOME/thumbnails/normal/$(printf 'file://%s' "$work/$1" | md5sum | cut -d' ' -f1).png"; }
+# One request: tumbler works through its files in order, so the bad model
+# is done once the good one's thumbnail is there.
+dbus-run-session -- sh -c "gdbus call --session --dest org.freedesktop.thumbnails.Thumbnailer1 \
+  --object-path /org/freedesktop/thumbnails/Thumbnailer1 \
+  --method org.freedesktop.thumbnails.Thumbnailer1.Queue \
+  \"['file://$work/bad.tri', 'file://$work/terrain.tri']\" \"['model/x-tri', 'model/x-tri']\" \
+  normal default 0 >/dev/null
+  for _ in \$(seq 200); do [ -e '$(thumbnail terrain.tri)' ] && break; sleep 0.1; done" 2>/dev/null
 # The model fills a thumbnail (all but a small margin) on a transparent ground.
 fills() { [ "$(convert "$1" -trim -format '%[channels] %[fx:max(w,h) >= 0.85 * max(page.width, page.height)]' info:)" = "srgba 1" ]; }
 fills "$(thumbnail terrain.tri)" || fail "tumbler made no thumbnail that the model fills"
