@@ -45,10 +45,9 @@ public:
 // nothing shown: the same steps, so the same picture.
 // With --fit and --transparent only the camera and the back buffer's
 // format differ.
-QImage draw(const CommandLine& line, RuntimeServices& runtime)
+QImage draw(const CommandLine& line, Direct3DObjects& d3d, RuntimeServices& runtime)
 {
     PictureTarget picture(line.size);
-    Direct3DObjects d3d;
     const std::int16_t TriangleCount = line.file ? counttri(*line.file) : 3;
     std::int16_t VertexCursor = 0;
     makeDeviceAndModel(d3d, &picture, newDirectX8, line.file ? &*line.file : nullptr, TriangleCount,
@@ -69,7 +68,7 @@ QImage draw(const CommandLine& line, RuntimeServices& runtime)
 
 } // namespace
 
-int renderPicture(const CommandLine& line)
+int renderPicture(const CommandLine& line, Direct3DObjects& d3d)
 {
     if (line.file && sameFile(line.output, *line.file)) {
         std::fputs("triview: the picture would overwrite the model; name another OUT\n", stderr);
@@ -81,7 +80,7 @@ int renderPicture(const CommandLine& line)
     }
     ConsoleRuntime runtime;
     try {
-        const QByteArray bytes = encodePicture(draw(line, runtime), line.format);
+        const QByteArray bytes = encodePicture(draw(line, d3d, runtime), line.format);
         writeOutput(line.output, std::string_view(bytes.constData(), std::size_t(bytes.size())));
         return 0;
     } catch (const RuntimeError& error) {

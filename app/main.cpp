@@ -5,12 +5,14 @@
 #include "app/LeakCheck.h"
 #include "app/QtRuntimeServices.h"
 #include "app/RenderPicture.h"
+#include "render/DeviceSetup.h"
 #include "render/GlContext.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QScreen>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <memory>
 #include <optional>
@@ -115,7 +117,13 @@ int main(int argc, char* argv[])
             if (display.reachable())
                 windowSystem = std::make_unique<QGuiApplication>(argc, argv);
         }
-        return triview::renderPicture(line);
+        // Releasing the device and the driver's context only costs time
+        // (a few milliseconds per thumbnail) when the process ends anyway.
+        triview::Direct3DObjects d3d;
+        const int status = triview::renderPicture(line, d3d);
+        triview::checkLeaksBeforeTeardown();
+        std::fflush(nullptr);
+        std::_Exit(status);
     }
     case triview::CommandLine::Action::Window:
         break;

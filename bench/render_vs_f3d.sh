@@ -1,7 +1,8 @@
 #!/bin/sh
 # The whole process that writes a picture of the 10922-triangle benchmark
 # model, in one hyperfine run: the floor of any OpenGL picture writer (a bare
-# EGL program that clears and reads back 256x256, bench/egl_floor.c),
+# EGL program that clears and reads back 256x256, bench/egl_floor.c), and of
+# any that draws (the same with a shader pair and one triangle, --draw),
 # triview's thumbnailer entry at 256 pixels, triview --render at the picture
 # area's size, and f3d --output of the same triangles (as binary STL) at both
 # sizes. f3d needs a display (triview does not), so all run on one:
@@ -17,6 +18,7 @@ trap 'rm -rf "$work"' EXIT
 triview=$build/app/triview
 hyperfine -N --warmup 5 --runs 40 \
   "$build/bench/egl_floor" \
+  "$build/bench/egl_floor --draw" \
   "$triview --render $work/thumbnail.png --format png --size 256x256 --fit --transparent -- $work/model.tri" \
   "$triview --render $work/triview.png $work/model.tri" \
   "f3d --output $work/f3d-256.png --resolution 256,256 $work/model.stl" \

@@ -39,22 +39,33 @@ std::vector<Point> viewSpacePoints(
     return points;
 }
 
-// The camera's place along axis (0: x, 1: y) from which, at depth back,
-// the points seen farthest to either side are seen equally far: with
-// a, b their places and za, zb their depths, (a - c) / za = (c - b) / zb.
-double balanced(const std::vector<Point>& points, double at, double back, int axis)
+// The camera's place on both axes (x, y) from which, at depth back, the
+// points seen farthest to either side are seen equally far: with a, b their
+// places and za, zb their depths, (a - c) / za = (c - b) / zb.
+std::array<double, 2> balanced(
+    const std::vector<Point>& points, std::array<double, 2> at, double back)
 {
-    const Point* low = nullptr;
-    const Point* high = nullptr;
+    struct Extreme
+    {
+        double seen, place, depth;
+    };
+    std::array<Extreme, 2> low, high;
+    low.fill({ HUGE_VAL, 0, 1 });
+    high.fill({ -HUGE_VAL, 0, 1 });
     for (const Point& p : points) {
-        const double seen = (p[axis] - at) / (p[2] + back);
-        if (low == nullptr || seen < ((*low)[axis] - at) / ((*low)[2] + back))
-            low = &p;
-        if (high == nullptr || seen > ((*high)[axis] - at) / ((*high)[2] + back))
-            high = &p;
+        const double depth = p[2] + back, across = 1.0 / depth;
+        for (int axis = 0; axis < 2; ++axis) {
+            const double seen = (p[axis] - at[axis]) * across;
+            if (seen < low[axis].seen)
+                low[axis] = { seen, p[axis], depth };
+            if (seen > high[axis].seen)
+                high[axis] = { seen, p[axis], depth };
+        }
     }
-    const double zLow = (*low)[2] + back, zHigh = (*high)[2] + back;
-    return ((*low)[axis] * zHigh + (*high)[axis] * zLow) / (zLow + zHigh);
+    for (int axis = 0; axis < 2; ++axis)
+        at[axis] = (low[axis].place * high[axis].depth + high[axis].place * low[axis].depth)
+            / (low[axis].depth + high[axis].depth);
+    return at;
 }
 
 } // namespace
@@ -91,12 +102,16 @@ D3DMATRIX fittedView(std::span<const std::byte> vertices, const D3DMATRIX& world
     // The axis that needs b is centred by then; on the other, perspective
     // draws the near side larger than the middle of the range shows: the
     // points seen farthest to either side are balanced, within the range.
-    double at[2];
+    std::array<double, 2> at, from, to;
     for (int axis = 0; axis < 2; ++axis) {
-        const double from = lowest[axis] - back / slope, to = highest[axis] + back / slope;
-        at[axis] = (from + to) / 2;
-        for (int step = 0; step < 3; ++step)
-            at[axis] = std::min(std::max(balanced(points, at[axis], back, axis), from), to);
+        from[axis] = lowest[axis] - back / slope;
+        to[axis] = highest[axis] + back / slope;
+        at[axis] = (from[axis] + to[axis]) / 2;
+    }
+    for (int step = 0; step < 3; ++step) {
+        const std::array<double, 2> better = balanced(points, at, back);
+        for (int axis = 0; axis < 2; ++axis)
+            at[axis] = std::min(std::max(better[axis], from[axis]), to[axis]);
     }
 
     // Scaling view space moves no point on screen. It brings the nearest
