@@ -14,6 +14,8 @@ namespace triview {
 
 namespace {
 
+using FileStatus = struct stat;
+
 [[noreturn]] void raiseFor(int error, const std::string& output)
 {
     const std::int32_t number = error == ENOENT || error == ENOTDIR ? err::PathNotFound
@@ -68,9 +70,7 @@ void writeInPlace(const std::string& output, std::string_view bytes)
     Descriptor file(::open(output.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0666));
     if (file.get() < 0)
         raiseFor(errno, output);
-    struct stat status
-    {
-    };
+    FileStatus status {};
     int error = writeAll(file.get(), bytes);
     if (error == 0 && ::fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode)
         && ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0)
@@ -173,9 +173,7 @@ void writeNew(const std::string& output, std::string_view bytes)
 
 bool sameFile(const std::string& output, const std::string& file)
 {
-    struct stat out
-    {
-    }, model {};
+    FileStatus out {}, model {};
     const bool standardOutput = output == "-";
     if (!standardOutput && output == file)
         return true;
@@ -191,9 +189,7 @@ void writeOutput(const std::string& output, std::string_view bytes)
             raiseFor(error, "-");
         return;
     }
-    struct stat status
-    {
-    };
+    FileStatus status {};
     if (::lstat(output.c_str(), &status) == 0)
         writeInPlace(output, bytes);
     else if (errno == ENOENT)

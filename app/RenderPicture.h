@@ -10,11 +10,11 @@ struct Direct3DObjects;
 
 // Draws and writes the picture the command line asks for. A failure is
 // reported on stderr as the window reports it (number, description, file,
-// line) and leaves the output as it was. An output that is the model
-// itself, or standard output on a terminal, is refused before anything is
-// drawn. Answers the exit status: 0, 1 for a failure, 2 for a refusal.
-// The device is made in d3d and left there, for the caller to release or,
-// ending the process, not to.
+// line); a model or a device that fails leaves the output as it was. An
+// output that is the model itself, or standard output on a terminal, is
+// refused before anything is drawn. Answers the exit status: 0, 1 for a
+// failure, 2 for a refusal. The device is made in d3d and left there, for
+// the caller to release or, ending the process, not to.
 int renderPicture(const CommandLine& line, Direct3DObjects& d3d);
 
 } // namespace triview

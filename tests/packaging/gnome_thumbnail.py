@@ -7,11 +7,14 @@ import sys
 import gi
 
 gi.require_version("GnomeDesktop", "3.0")
-from gi.repository import Gio, GnomeDesktop  # noqa: E402
+from gi.repository import Gio, GLib, GnomeDesktop  # noqa: E402
 
 model = Gio.File.new_for_path(sys.argv[1])
 factory = GnomeDesktop.DesktopThumbnailFactory.new(GnomeDesktop.DesktopThumbnailSize.LARGE)
-picture = factory.generate_thumbnail(model.get_uri(), "model/x-tri")
+try:
+    picture = factory.generate_thumbnail(model.get_uri(), "model/x-tri")
+except GLib.Error as error:
+    sys.exit(f"no thumbnail: {error.message}")
 if picture is None:
-    sys.exit(1)
+    sys.exit("no thumbnail")
 picture.savev(sys.argv[2], "png", [], [])
