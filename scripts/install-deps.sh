@@ -13,9 +13,11 @@ PACKAGES="
   fonts-arphic-uming fonts-urw-base35
   desktop-file-utils shared-mime-info libglib2.0-bin dpkg-dev file python3
   tumbler dbus python3-gi gir1.2-gnomedesktop-3.0 bubblewrap
+  help2man man-db lintian appstream
 "
-# (The last line: the thumbnailer clients the package test asks, tumbler on
-# a private bus and GNOME's factory, which sandboxes with bubblewrap.)
+# (The last lines: the thumbnailer clients the package test asks, tumbler
+# on a private bus and GNOME's factory, which sandboxes with bubblewrap; the
+# manual page's maker; Debian's and AppStream's checkers.)
 # The benchmarks also time another viewer, f3d, with hyperfine; the
 # screenshots show Thunar.
 if [ "${1:-}" = bench ]; then

@@ -1,5 +1,6 @@
 #!/bin/sh
-# What an installation and the Debian package hold: the program, a valid
+# What an installation and the Debian package hold, and whether Debian's
+# lintian and AppStream accept them: the program, a manual page, a valid
 # desktop entry that opens tri files, the tri file type (as GIO finds it
 # beside the system's types), the thumbnailer, run by tumbler and by GNOME's
 # thumbnail factory as a file manager runs them, the icons, the examples.
@@ -17,20 +18,34 @@ for needed in libqt6widgets6 libegl1 libegl-mesa0 qt6-qpa-plugins libgl1-mesa-dr
   fonts-urw-base35; do
   echo "$depends" | grep -q "$needed" || fail "does not depend on $needed"
 done
+# What Debian's review and the software centres ask of it: no lintian
+# error or warning (informational tags are fine), valid metainfo, a manual
+# page that man reads.
+lintian --tag-display-limit 0 "$deb" 2>&1 | grep -E '^[EW]: ' && fail "lintian objects"
+dpkg-deb -f "$deb" Description | grep -q ';' && fail "the description holds a list's separators"
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 share=$root/usr/share
 for path in bin/triview share/applications/triview.desktop share/mime/packages/triview.xml \
   share/thumbnailers/triview.thumbnailer share/icons/hicolor/scalable/apps/triview.svg \
   share/icons/hicolor/256x256/apps/triview.png share/triview/examples/cube.tri \
-  share/triview/examples/sphere.tri share/triview/examples/terrain.tri; do
+  share/triview/examples/sphere.tri share/triview/examples/terrain.tri \
+  share/metainfo/org.triview.triview.metainfo.xml share/man/man1/triview.1.gz \
+  share/doc/triview/copyright share/doc/triview/changelog.gz; do
   [ -s "$root/usr/$path" ] || fail "does not hold /usr/$path"
+done
+appstreamcli validate --no-net --pedantic "$share/metainfo/org.triview.triview.metainfo.xml" >/dev/null ||
+  fail "the metainfo is not valid"
+for section in SYNOPSIS OPTIONS --render --fit 'EXIT STATUS' FILES ENVIRONMENT EXAMPLES; do
+  MANWIDTH=80 man -l "$share/man/man1/triview.1.gz" 2>/dev/null | grep -q -- "$section" ||
+    fail "the manual page has no $section"
 done
 
 desktop=$share/applications/triview.desktop
 desktop-file-validate "$desktop" || fail "the desktop entry is not valid"
 grep -q '^Exec=triview %f$' "$desktop" || fail "the desktop entry does not open a file"
 grep -q '^MimeType=model/x-tri;$' "$desktop" || fail "the desktop entry does not take tri files"
+grep -q '^StartupNotify=true$' "$desktop" || fail "the desktop entry gives no startup notification"
 
 # The file type as GIO finds it with the system's database behind the
 # package's: by name; by the first line only where the name has no
