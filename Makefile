@@ -24,6 +24,8 @@ run: build
 	@if [ -z "$$DISPLAY" ]; then echo "make run needs a display (DISPLAY is not set)."; exit 1; fi
 	$(BUILD)/app/triview
 
+# The tests build with warnings as errors (a user's `make run` does not).
+test: CMAKE_FLAGS += -DTRIVIEW_WERROR=ON
 test: build
 	./scripts/with-display.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(CTEST_ARGS)
 
@@ -40,9 +42,9 @@ test-size:
 
 # Injects each fault of tests/mutants.json into a private copy and runs the
 # suite on it: the count of faults caught is the suite's sharpness.
-MUTATE ?= ../shared/tools/mutate.sh
-mutate:
-	$(MUTATE) . $(MUTANTS)
+# MUTANTS="id ..." tries only those.
+mutate: deps
+	./scripts/mutate.py --jobs $(JOBS) $(MUTANTS)
 
 bench: build
 	@./scripts/install-deps.sh bench

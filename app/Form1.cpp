@@ -175,7 +175,12 @@ void Form1::connectHandlers()
     const auto on = [this](auto handler) {
         return [this, handler] { dispatch([this, handler] { (this->*handler)(); }); };
     };
+    // Qt 6.7 renamed the signal and deprecates the old name from 6.9.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
+    connect(Check1, &QCheckBox::checkStateChanged, this, on(&Form1::Check1_Click));
+#else
     connect(Check1, &QCheckBox::stateChanged, this, on(&Form1::Check1_Click));
+#endif
     connect(Command1, &QPushButton::clicked, this, on(&Form1::Command1_Click));
     connect(Command2, &QPushButton::clicked, this, on(&Form1::Command2_Click));
     connect(Command3, &QPushButton::clicked, this, on(&Form1::Command3_Click));
