@@ -1,15 +1,14 @@
 // A text file opened for sequential input, the way the tri readers use it:
-// read through a window of fixed size that moves on with the reading, so
+// lines, number fields and header lines, read through a FileWindow, so
 // that memory does not grow with the file, however large. Lines end with
 // CR LF, a lone CR or a lone LF; a UTF-8 byte-order mark at the start is
-// skipped. Besides the standard library it uses POSIX file calls: they let
-// the holes of a sparse file read as zeros without the kernel filling its
-// cache with them.
+// skipped.
 #pragma once
+
+#include "model/FileWindow.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,13 +27,9 @@ struct LineCount
 class TextInputFile
 {
 public:
-    // Large enough that reading costs few calls, small enough not to matter.
-    static constexpr std::size_t kWindowBytes = std::size_t { 1 } << 20;
+    static constexpr std::size_t kWindowBytes = FileWindow::kWindowBytes;
 
-    // Raises RuntimeError: 53 when no file has that name, 76 when its folder
-    // does not exist, 75 for a folder, a special file or no permission.
-    // Reading raises 57 when the file cannot be read, 7 when no window can
-    // be had. windowBytes (at least 32) only matters to tests.
+    // Raises as FileWindow does when the file cannot be opened or read.
     explicit TextInputFile(std::string fileName, std::size_t windowBytes = kWindowBytes);
 
     // Text in memory, read through the same window; fileName names it in
@@ -55,7 +50,8 @@ public:
 
     // From the start of a line: moves past the next line equal to text (and
     // its line end) and answers true, or moves to the end and answers false.
-    // Much faster than reading the lines in between one by one.
+    // text is not empty and holds no line end. Only where lines start is
+    // it compared, so what the lines hold does not slow it down.
     bool skipPastLine(std::string_view text);
 
     // Whether the last thing read was a line end.
@@ -65,15 +61,20 @@ public:
     bool eof();
 
     // The 1-based line of the next character to be read.
-    std::int64_t line() { return m_lineAt == offsetOf(m_pos) ? m_lines.line : catchUpLine(); }
-    const std::string& fileName() const { return m_fileName; }
+    std::int64_t line()
+    {
+        return m_lineAt == m_window.offsetOf(m_pos) ? m_lines.line : catchUpLine();
+    }
+    const std::string& fileName() const { return m_window.fileName(); }
 
 private:
-    TextInputFile(std::string fileName, std::string text, std::size_t windowBytes, bool inMemory);
+    explicit TextInputFile(FileWindow window);
 
-    std::uint64_t offsetOf(std::size_t index) const { return m_windowOffset + index; }
-    std::size_t readAt(std::uint64_t offset, char* into, std::size_t bytes);
-    void refill(std::size_t keepFrom);
+    const char* at(std::size_t index) const { return m_window.data() + index; }
+    void moveOn(FileWindow::Holes holes = FileWindow::Holes::Read)
+    {
+        m_window.moveOn(m_pos, holes);
+    }
     std::int64_t catchUpLine();
     void consumeLineEnd();
     void readLongField(float& value);
@@ -82,32 +83,9 @@ private:
     [[noreturn, gnu::cold]] void raiseBadField(
         int number, const char* begin, const char* end, bool whole) const;
 
-    // Closes the file it holds.
-    struct FileHandle
-    {
-        int fd = -1;
-        FileHandle() = default;
-        FileHandle(FileHandle&& other) noexcept;
-        FileHandle& operator=(FileHandle&&) = delete;
-        ~FileHandle();
-    };
-
-    std::string m_fileName;
-    FileHandle m_file; // or, for text in memory:
-    std::string m_text;
-    bool m_inMemory;
-    std::uint64_t m_fileSize = 0;
-
-    // The window holds the bytes from file offset m_windowOffset on;
-    // m_before is the byte just before them (0 at the start).
-    std::unique_ptr<char[]> m_window;
-    std::size_t m_capacity;
+    FileWindow m_window;
+    std::size_t m_pos = 0; // the next byte to read, in the window
     std::size_t m_lookahead; // what a field may need before it is read the slow way
-    std::size_t m_size = 0;
-    std::size_t m_pos = 0;
-    std::uint64_t m_windowOffset = 0;
-    char m_before = 0;
-    bool m_exhausted = false;
 
     // m_lines counts the lines up to file offset m_lineAt; skipPastLine
     // leaves it behind and line() catches up only when asked.

@@ -8,14 +8,20 @@
 #include "model/TriReader.h"
 #include "model/TriVertex.h"
 
+#include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <random>
+#include <sys/mman.h>
 #include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
 
 namespace triview {
 namespace {
@@ -288,6 +294,27 @@ TEST(Loadtri, StopsWithTheErrorAndItsLine)
     EXPECT_EQ(fits.cursor, 32766);
 }
 
+TEST(Windows, HeadersAndLineEndsFallOnEveryByteOfAWindow)
+{
+    // Filler moves each header, CR and record over every place in a window:
+    // one starts a refilled window, one ends it.
+    for (const std::size_t window : { 32, 45 })
+        for (std::size_t filler = 0; filler < 2 * window; ++filler) {
+            SCOPED_TRACE(std::to_string(filler) + " in a window of " + std::to_string(window));
+            const std::string pad(filler, 'x');
+            TextInputFile count = TextInputFile::fromText(
+                "edge.tri", pad + "\rTriangle\r" + pad + "\nTriangle\r\nTriangle", window);
+            EXPECT_EQ(countHeaders(count), 3);
+            TextInputFile load = TextInputFile::fromText("edge.tri",
+                "Triangle" + pad + "\r1,2,3,0,0,0\r4,5,6,0,0,0\r7,8,9,0,0,0\r1,1,1,0,0,0", window);
+            Load triangles;
+            loadRecords(load, 1, triangles.cursor, triangles, triangles.runtime);
+            ASSERT_EQ(triangles.calls.size(), 1u);
+            EXPECT_EQ(triangles.calls[0].first.packedColour, 0x010203);
+            EXPECT_EQ(triangles.calls[0].first.corners[2].x, 1);
+        }
+}
+
 // This process's peak resident memory in KiB, and the bytes it has read.
 long peakResidentKib()
 {
@@ -302,6 +329,20 @@ std::uint64_t bytesRead()
     std::uint64_t value = 0;
     while (io >> key >> value && key != "rchar:") { }
     return value;
+}
+
+// How much of a file the page cache holds.
+std::uint64_t cachedBytes(const std::string& name)
+{
+    const int fd = ::open(name.c_str(), O_RDONLY);
+    const auto size = static_cast<std::size_t>(std::filesystem::file_size(name));
+    void* map = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+    const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    std::vector<unsigned char> resident((size + page - 1) / page);
+    ::mincore(map, size, resident.data());
+    ::munmap(map, size);
+    ::close(fd);
+    return page * static_cast<std::uint64_t>(std::ranges::count(resident, 1));
 }
 
 TEST(BigFiles, ReadInLittleMemoryAndOnlyAsFarAsNeeded)
@@ -321,6 +362,15 @@ TEST(BigFiles, ReadInLittleMemoryAndOnlyAsFarAsNeeded)
     EXPECT_EQ(error->line(), 2);
     EXPECT_EQ(error->detail(), "欄位內容: \"Triangle\"");
     EXPECT_LT(peakResidentKib() - before, 64 * 1024);
+    // Its holes were never read: the system caches none of them.
+    EXPECT_LT(cachedBytes(sparse), std::uint64_t { 64 } << 20);
+
+    // Data read up to a long hole is looked at before the hole is passed over.
+    const std::string holes = dir.write(
+        "holes.tri", std::string(1200 << 10, 'x') + "\nTriangle\n" + std::string(300 << 10, 'x'));
+    std::filesystem::resize_file(holes, std::uint64_t { 3 } << 20);
+    std::ofstream(holes, std::ios::binary | std::ios::app) << "\nTriangle";
+    EXPECT_EQ(counttri(holes), 2);
 
     // The 32768th header overflows where it stands, before what follows is read.
     const std::string headers
@@ -328,6 +378,25 @@ TEST(BigFiles, ReadInLittleMemoryAndOnlyAsFarAsNeeded)
     const std::uint64_t read = bytesRead();
     EXPECT_EQ(test::raisedNumber([&] { counttri(headers); }), err::Overflow);
     EXPECT_LT(bytesRead() - read, std::uint64_t { 4 } << 20);
+}
+
+TEST(SpecialFiles, AreRefusedUnopenedSoNoWriterWaitingOnThemIsLetGo)
+{
+    const test::TempDir dir;
+    const std::string fifo = dir.path() / "pipe.tri";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::atomic<bool> writing = false;
+    std::thread writer([&] { // blocks until a reader opens the FIFO
+        const int fd = ::open(fifo.c_str(), O_WRONLY);
+        writing = true;
+        ::close(fd);
+    });
+    for (const std::string& name : { fifo, std::string("/dev/null"), dir.path().string() })
+        EXPECT_EQ(test::raisedNumber([&] { counttri(name); }), err::PathFileAccess) << name;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(writing);
+    ::close(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK)); // lets the writer go
+    writer.join();
 }
 
 } // namespace
