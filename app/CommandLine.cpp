@@ -46,6 +46,10 @@ Arguments:
   FILE                 The tri model to open, as if typed in the start dialog.
                        Without it the window asks for one, and --render draws
                        the demonstration model.
+
+Qt takes none of its options from the command line (so a FILE after -- is
+always a file); its environment variables still work: QT_QPA_PLATFORM,
+QT_SCALE_FACTOR, QT_STYLE_OVERRIDE and the rest.
 )";
 
 enum Option { Help, Version, Render, Format, Size, Distance, Turn, Fit, Transparent, OptionCount };

@@ -1,6 +1,7 @@
 // triview: shows a 3D triangle model from a tri file, turning it on request;
 // or, with --render, writes its picture with no window and no display.
 #include "app/CommandLine.h"
+#include "app/DisplayProbe.h"
 #include "app/Form1.h"
 #include "app/LeakCheck.h"
 #include "app/QtRuntimeServices.h"
@@ -17,46 +18,40 @@
 #include <memory>
 #include <optional>
 #include <unistd.h>
-#include <xcb/xcb.h>
 
 namespace {
 
-// A look for a display before Qt makes its own connection (Qt would abort,
-// with a core dump, on a missing one). It stays connected until Qt is: as
-// the server's only client, its leaving could reset the server just as Qt
-// connects.
-class DisplayProbe
+// Qt is given only the program's name: the arguments are triview's, and a
+// FILE after "--" is a file even when it looks like one of Qt's options.
+// Qt's settings stay reachable through their environment variables.
+struct QtArguments
 {
-public:
-    DisplayProbe()
-        : m_connection(xcb_connect(nullptr, nullptr))
+    explicit QtArguments(char* program)
+        : argv { program, nullptr }
     { }
-    ~DisplayProbe() { xcb_disconnect(m_connection); }
-    DisplayProbe(const DisplayProbe&) = delete;
-    DisplayProbe& operator=(const DisplayProbe&) = delete;
-
-    // Whether Qt will find a display: a platform named outright, or an X
-    // server that answers.
-    bool reachable() const
-    {
-        return qEnvironmentVariableIsSet("QT_QPA_PLATFORM")
-            || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
-            || xcb_connection_has_error(m_connection) == 0;
-    }
-
-private:
-    xcb_connection_t* m_connection;
+    int argc = 1;
+    char* argv[2];
 };
 
-int window(const triview::CommandLine& line, int argc, char* argv[])
+// Points Qt at the platform the probe found, or says there is none.
+bool usePlatform(const triview::DisplayProbe& probe, const char* without)
 {
-    auto display = std::make_optional<DisplayProbe>();
-    if (!display->reachable()) {
-        std::fputs(
-            "triview needs a display; to write a picture without one, use --render\n", stderr);
-        return 1;
+    if (probe.platform().empty()) {
+        std::fprintf(stderr, "%s (%s)\n", without, probe.problem().c_str());
+        return false;
     }
-    QApplication app(argc, argv);
+    qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(probe.platform()));
+    return true;
+}
+
+int window(const triview::CommandLine& line, char* program)
+{
+    auto display = std::make_optional<triview::DisplayProbe>();
+    if (!usePlatform(
+            *display, "triview needs a display; to write a picture without one, use --render"))
+        return 1;
+    QtArguments arguments(program);
+    QApplication app(arguments.argc, arguments.argv);
     display.reset();
     QApplication::setApplicationName(QStringLiteral("triview"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/triview.png")));
@@ -99,7 +94,10 @@ int main(int argc, char* argv[])
     switch (line.action) {
     case triview::CommandLine::Action::Help:
     case triview::CommandLine::Action::Version:
-        std::fputs(line.text.c_str(), stdout);
+        if (!outputOpen || std::fputs(line.text.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
+            std::fputs("triview: cannot write to standard output\n", stderr);
+            return 1;
+        }
         return 0;
     case triview::CommandLine::Action::Usage:
         std::fputs(line.text.c_str(), stderr);
@@ -112,10 +110,14 @@ int main(int argc, char* argv[])
         // EGL draws with no display; where it cannot, the window system's
         // OpenGL may, through a Qt application on the display.
         std::unique_ptr<QGuiApplication> windowSystem;
+        QtArguments arguments(argv[0]);
         if (!triview::GlContext::eglAvailable()) {
-            const DisplayProbe display;
-            if (display.reachable())
-                windowSystem = std::make_unique<QGuiApplication>(argc, argv);
+            const triview::DisplayProbe display;
+            if (!usePlatform(display,
+                    "triview: EGL gives no OpenGL 3.3 here, and the window system's needs a "
+                    "display"))
+                return 1;
+            windowSystem = std::make_unique<QGuiApplication>(arguments.argc, arguments.argv);
         }
         // Releasing the device and the driver's context only costs time
         // (a few milliseconds per thumbnail) when the process ends anyway.
@@ -128,5 +130,5 @@ int main(int argc, char* argv[])
     case triview::CommandLine::Action::Window:
         break;
     }
-    return window(line, argc, argv);
+    return window(line, argv[0]);
 }

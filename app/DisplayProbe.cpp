@@ -1,0 +1,138 @@
+#include "app/DisplayProbe.h"
+
+#include "runtime/ShownSafely.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QLibraryInfo>
+#include <QPluginLoader>
+#include <future>
+#include <memory>
+#include <set>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+namespace triview {
+
+namespace {
+
+std::string environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// The platforms Qt has plugins for, by the keys their metadata gives (read
+// without loading them), where Qt looks for them.
+std::set<std::string> installedPlatforms()
+{
+    QStringList folders { QLibraryInfo::path(QLibraryInfo::PluginsPath) };
+    folders += qEnvironmentVariable("QT_PLUGIN_PATH").split(u':', Qt::SkipEmptyParts);
+    std::set<std::string> platforms;
+    for (const QString& folder : folders) {
+        const QDir dir(folder + QStringLiteral("/platforms"));
+        for (const QString& file : dir.entryList(QDir::Files)) {
+            const QJsonObject meta
+                = QPluginLoader(dir.filePath(file)).metaData().value(u"MetaData").toObject();
+            for (const QJsonValue key : meta.value(u"Keys").toArray())
+                platforms.insert(key.toString().toLower().toStdString());
+        }
+    }
+    return platforms;
+}
+
+// Whether a Wayland compositor listens where Qt's plugin would connect.
+bool waylandAnswers(const std::string& display)
+{
+    const std::string runtime = environment("XDG_RUNTIME_DIR");
+    const std::string path = display.starts_with('/') ? display : runtime + "/" + display;
+    sockaddr_un address {};
+    if ((runtime.empty() && !display.starts_with('/')) || path.size() >= sizeof address.sun_path)
+        return false;
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, path.size());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool answers = fd >= 0
+        && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return answers;
+}
+
+// A connection to the X display, or null with why. The connection is made
+// on a thread of its own, left behind if the server never answers.
+xcb_connection_t* connectToX(std::string& why)
+{
+    const std::string display = shownSafely(environment("DISPLAY"), 40);
+    if (display.empty()) {
+        why = "DISPLAY is not set";
+        return nullptr;
+    }
+    auto result = std::make_shared<std::promise<xcb_connection_t*>>();
+    std::future<xcb_connection_t*> answer = result->get_future();
+    std::thread([result] { result->set_value(xcb_connect(nullptr, nullptr)); }).detach();
+    if (answer.wait_for(DisplayProbe::kXTimeout) != std::future_status::ready) {
+        why = "the X display " + display + " did not answer in "
+            + std::to_string(DisplayProbe::kXTimeout.count()) + " s";
+        return nullptr;
+    }
+    xcb_connection_t* connection = answer.get();
+    if (xcb_connection_has_error(connection) == 0)
+        return connection;
+    xcb_disconnect(connection);
+    why = "the X display " + display + " cannot be reached";
+    return nullptr;
+}
+
+} // namespace
+
+DisplayProbe::DisplayProbe()
+{
+    std::vector<std::string> asked;
+    if (const std::string platforms = environment("QT_QPA_PLATFORM"); !platforms.empty()) {
+        for (std::size_t at = 0; at <= platforms.size();) {
+            const std::size_t end = std::min(platforms.find(';', at), platforms.size());
+            if (end > at)
+                asked.push_back(platforms.substr(at, end - at));
+            at = end + 1;
+        }
+    } else {
+        if (!environment("WAYLAND_DISPLAY").empty() || environment("XDG_SESSION_TYPE") == "wayland")
+            asked.push_back("wayland");
+        asked.push_back("xcb");
+    }
+    const std::set<std::string> installed = installedPlatforms();
+    std::string why;
+    for (const std::string& platform : asked) {
+        const std::string name = platform.substr(0, platform.find(':'));
+        std::string failed;
+        if (!installed.contains(name)) {
+            failed = "Qt has no platform plugin \"" + shownSafely(name, 40) + "\"";
+        } else if (name == "xcb") {
+            m_connection = connectToX(failed);
+        } else if (name.starts_with("wayland")) {
+            const std::string display = environment("WAYLAND_DISPLAY");
+            if (!waylandAnswers(display.empty() ? "wayland-0" : display))
+                failed = "the Wayland display "
+                    + shownSafely(display.empty() ? "wayland-0" : display, 40) + " does not answer";
+        } // other platforms need no display that can be looked for
+        if (failed.empty()) {
+            m_platform = platform;
+            return;
+        }
+        why += (why.empty() ? "" : "; ") + failed;
+    }
+    m_problem = why.empty() ? "QT_QPA_PLATFORM names no platform" : why;
+}
+
+DisplayProbe::~DisplayProbe()
+{
+    if (m_connection != nullptr)
+        xcb_disconnect(m_connection);
+}
+
+} // namespace triview
