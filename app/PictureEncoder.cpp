@@ -59,14 +59,15 @@ std::vector<std::string> writableFormats()
     std::vector<std::string> formats;
     for (const QByteArray& format : QImageWriter::supportedImageFormats())
         formats.push_back(format.toLower().toStdString());
-    std::ranges::sort(formats);
-    formats.erase(std::ranges::unique(formats).begin(), formats.end());
+    std::sort(formats.begin(), formats.end());
+    formats.erase(std::unique(formats.begin(), formats.end()), formats.end());
     return formats;
 }
 
 bool isWritableFormat(const std::string& format)
 {
-    return format == "png" || std::ranges::binary_search(writableFormats(), format);
+    const std::vector<std::string> formats = writableFormats();
+    return format == "png" || std::binary_search(formats.begin(), formats.end(), format);
 }
 
 QByteArray encodePicture(const QImage& picture, const std::string& format)

@@ -1,6 +1,8 @@
 #!/bin/sh
-# Builds the tri reader's libFuzzer target with clang and runs it for the
-# given number of seconds (default 60), starting from the seed corpus.
+# Builds the libFuzzer targets with clang and runs them for a share each of
+# the given number of seconds (default 60), from their seed corpora: the
+# reader on text in memory (half), the reader on files with holes (a
+# third), and the command line's parser (the rest).
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -9,12 +11,18 @@ build=build-fuzz
 ./scripts/install-deps.sh
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTRIVIEW_FUZZ=ON >/dev/null
-cmake --build "$build" -j "$(nproc)" --target tri_reader_fuzzer
+cmake --build "$build" -j "$(nproc)" --target tri_reader_fuzzer tri_file_fuzzer command_line_fuzzer
 
-# Work on a copy: what the fuzzer finds new stays out of the repository.
-corpus=$(mktemp -d)
-trap 'rm -rf "$corpus"' EXIT
-cp tests/fuzz/corpus/* "$corpus"/
+# Work on copies: what the fuzzers find new stays out of the repository.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 mkdir -p "$build/findings"
-"$build/tests/fuzz/tri_reader_fuzzer" -max_total_time="$seconds" -max_len=65536 \
-  -artifact_prefix="$build/findings/" -print_final_stats=1 "$corpus"
+fuzz() { # fuzz TARGET CORPUS SECONDS
+  mkdir "$work/$1"
+  cp "tests/fuzz/$2"/* "$work/$1"/
+  "$build/tests/fuzz/$1" -max_total_time="$3" -max_len=65536 -artifact_prefix="$build/findings/" \
+    -print_final_stats=1 "$work/$1"
+}
+fuzz tri_reader_fuzzer corpus $((seconds / 2))
+fuzz tri_file_fuzzer corpus-holes $((seconds / 3))
+fuzz command_line_fuzzer corpus-command-line $((seconds - seconds / 2 - seconds / 3))
