@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QElapsedTimer>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -212,6 +213,29 @@ TEST(Form1, KeysAndClicksMoveTheControlsAsTheWindowSaysWhateverTheStyle)
         QTest::keyClick(&bar, key);
         EXPECT_EQ(bar.value(), value) << key;
     }
+    // A press held on the track steps at once, again after the style's
+    // delay and on at its pace, until the release or until the thumb
+    // covers the pointer.
+    const QPoint left(bar.width() / 4, y);
+    const int delay
+        = bar.style()->styleHint(QStyle::SH_SpinBox_ClickAutoRepeatThreshold, nullptr, &bar);
+    const int pace = bar.style()->styleHint(QStyle::SH_SpinBox_ClickAutoRepeatRate, nullptr, &bar);
+    QElapsedTimer held;
+    held.start();
+    QTest::mousePress(&bar, Qt::LeftButton, {}, left);
+    EXPECT_EQ(bar.value(), 14);
+    ASSERT_TRUE(eventually([&] { return bar.value() == 13; }));
+    EXPECT_GE(held.elapsed(), delay * 9 / 10); // Qt's coarse timers may fire a little early
+    QTest::mouseRelease(&bar, Qt::LeftButton, {}, left);
+    QTest::qWait(3 * pace);
+    EXPECT_EQ(bar.value(), 13);
+    QTest::mousePress(&bar, Qt::LeftButton, {}, left);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar.value() < 5; }, 10000));
+    QTest::qWait(5 * pace);
+    const int reached = bar.value();
+    QTest::mouseRelease(&bar, Qt::LeftButton, {}, left);
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, left); // on the thumb now: no step
+    EXPECT_EQ(bar.value(), reached);
     QWidget* menu = nullptr; // none: the window's texts are all Chinese, and Qt's menu is not
     QTimer::singleShot(300, [&] {
         if ((menu = QApplication::activePopupWidget()))
