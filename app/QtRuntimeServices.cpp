@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTime>
+#include <algorithm>
 
 namespace triview {
 
@@ -14,6 +16,10 @@ QString toQString(std::string_view text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+// The dialogs' buttons, in the window's language whatever the locale.
+constexpr std::string_view kOk = "確定";
+constexpr std::string_view kCancel = "取消";
 
 // Some themes put an icon on every dialog button; these dialogs' are plain.
 // The buttons exist once the dialog is shown.
@@ -36,6 +42,20 @@ protected:
     }
 };
 
+// A line too wide for the screen (a long file name) loses its middle to an
+// ellipsis: the report keeps its start and end, and its button stays on
+// the screen.
+QString narrowed(const QString& text, const QWidget& box)
+{
+    const QScreen* screen = box.screen();
+    const int widest
+        = std::max(200, std::min(640, screen ? screen->availableGeometry().width() / 2 : 640));
+    QStringList lines = text.split(u'\n');
+    for (QString& line : lines)
+        line = box.fontMetrics().elidedText(line, Qt::ElideMiddle, widest);
+    return lines.join(u'\n');
+}
+
 } // namespace
 
 std::string QtRuntimeServices::inputBox(std::string_view prompt, std::string_view title)
@@ -47,6 +67,8 @@ std::string QtRuntimeServices::inputBox(std::string_view prompt, std::string_vie
     dialog.setLabelText(toQString(prompt));
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setTextValue(QString());
+    dialog.setOkButtonText(toQString(kOk));
+    dialog.setCancelButtonText(toQString(kCancel));
     new PlainButtons(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return {};
@@ -55,8 +77,10 @@ std::string QtRuntimeServices::inputBox(std::string_view prompt, std::string_vie
 
 void QtRuntimeServices::messageBox(std::string_view text, std::optional<std::string_view> title)
 {
-    QMessageBox box(QMessageBox::NoIcon, toQString(title.value_or(kDefaultTitle)), toQString(text),
+    QMessageBox box(QMessageBox::NoIcon, toQString(title.value_or(kDefaultTitle)), QString(),
         QMessageBox::Ok, QApplication::activeWindow());
+    box.setText(narrowed(toQString(text), box));
+    box.button(QMessageBox::Ok)->setText(toQString(kOk));
     new PlainButtons(box);
     box.exec();
 }

@@ -11,7 +11,9 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QScreen>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -53,6 +55,12 @@ int window(const triview::CommandLine& line, char* program)
     QtArguments arguments(program);
     QApplication app(arguments.argc, arguments.argv);
     display.reset();
+    // What Qt itself shows (the input box's edit menu) in the window's
+    // language too, where the translation is installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(
+            QStringLiteral("qtbase_zh_TW"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     QApplication::setApplicationName(QStringLiteral("triview"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/triview.png")));
     // Ending is the window's decision (its unload handler), not Qt's.

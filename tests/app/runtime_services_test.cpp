@@ -6,9 +6,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QInputDialog>
+#include <QLocale>
 #include <QMessageBox>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTime>
 #include <QTimer>
@@ -39,36 +41,57 @@ struct IconStyle : QProxyStyle
     }
 };
 
-// Whether every button of the dialog is plain, without an icon.
-QString plainButtons(QWidget* dialog)
+// The dialog's buttons: their texts, sorted, and "icons" if any has one.
+QString buttons(QWidget* dialog)
 {
+    QStringList texts;
     for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
-        if (!button->icon().isNull())
-            return "icons";
-    return "plain";
+        texts << (button->icon().isNull() ? button->text() : QStringLiteral("icons"));
+    texts.sort();
+    return texts.join(u' ');
 }
 
-// Cancelling the input box is the end-to-end test's.
+// Cancelling the input box is the end-to-end test's. The buttons speak the
+// window's language, whatever the locale, and carry no icon.
 TEST(QtRuntimeServices, DialogsShowTheirTextsAndPlainButtonsAndGiveTheAnswer)
 {
     QApplication::setStyle(new IconStyle);
+    QLocale::setDefault(QLocale(QLocale::German));
     QtRuntimeServices runtime;
     QStringList seen;
     whenShown<QInputDialog>([&](QInputDialog* dialog) {
-        seen = { dialog->windowTitle(), dialog->labelText(), dialog->textValue(),
-            plainButtons(dialog) };
+        seen = { dialog->windowTitle(), dialog->labelText(), dialog->textValue(), buttons(dialog) };
         dialog->setTextValue(QStringLiteral("模型 1.tri"));
         dialog->accept();
     });
     EXPECT_EQ(runtime.inputBox("請輸入3D模組檔名(tri檔):", "檔名輸入"), "模型 1.tri");
-    EXPECT_EQ(seen, QStringList({ "檔名輸入", "請輸入3D模組檔名(tri檔):", "", "plain" }));
+    EXPECT_EQ(seen, QStringList({ "檔名輸入", "請輸入3D模組檔名(tri檔):", "", "取消 確定" }));
     whenShown<QMessageBox>([&](QMessageBox* box) {
-        seen = { box->windowTitle(), box->text(), QString::number(box->icon()),
-            QString::number(box->buttons().size()), plainButtons(box) };
+        seen = { box->windowTitle(), box->text(), QString::number(box->icon()), buttons(box) };
         box->button(QMessageBox::Ok)->click();
     });
     runtime.messageBox("不能建立D3D Device", std::nullopt); // untitled: the program's name
-    EXPECT_EQ(seen, QStringList({ "triview", "不能建立D3D Device", "0", "1", "plain" }));
+    EXPECT_EQ(seen, QStringList({ "triview", "不能建立D3D Device", "0", "確定" }));
+}
+
+TEST(QtRuntimeServices, ALongNameKeepsItsEndsAndTheDialogItsButtonOnTheScreen)
+{
+    QtRuntimeServices runtime;
+    const std::string name = "/start" + std::string(4000, 'x') + "/end.tri";
+    QString text;
+    QRect box, screen;
+    whenShown<QMessageBox>([&](QMessageBox* shown) {
+        text = shown->text();
+        box = shown->frameGeometry();
+        screen = shown->screen()->availableGeometry();
+        shown->button(QMessageBox::Ok)->click();
+    });
+    runtime.messageBox(
+        "執行階段錯誤 '53':\n\n找不到檔案\n\n檔案: " + name + "\n第 7 行", std::nullopt);
+    EXPECT_TRUE(text.startsWith("執行階段錯誤 '53':\n\n找不到檔案\n\n檔案: /start"))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(u'…') && text.endsWith("/end.tri\n第 7 行")) << text.toStdString();
+    EXPECT_LE(box.width(), screen.width());
 }
 
 TEST(QtRuntimeServices, TimerIsSecondsSinceMidnightWithTheirFraction)

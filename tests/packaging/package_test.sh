@@ -14,7 +14,7 @@ fail() { echo "package: $*" >&2; exit 1; }
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >/dev/null
 deb=$(ls "$work"/triview_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6widgets6 libegl1 libegl-mesa0 qt6-qpa-plugins libgl1-mesa-dri fonts-arphic-uming \
+for needed in libqt6widgets6 libegl1 libegl-mesa0 qt6-qpa-plugins qt6-translations-l10n libgl1-mesa-dri fonts-arphic-uming \
   fonts-urw-base35; do
   echo "$depends" | grep -q "$needed" || fail "does not depend on $needed"
 done
