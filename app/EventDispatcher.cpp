@@ -1,7 +1,7 @@
 #include "app/EventDispatcher.h"
 
+#include "app/RuntimeServices.h"
 #include "runtime/RuntimeError.h"
-#include "runtime/RuntimeServices.h"
 
 #include <new>
 

@@ -1,8 +1,8 @@
 #include "app/StartUp.h"
 
+#include "app/RuntimeServices.h"
 #include "model/TriReader.h"
 #include "model/VertexStore.h"
-#include "runtime/RuntimeServices.h"
 
 namespace triview {
 
@@ -15,14 +15,13 @@ void makeDeviceAndModel(Direct3DObjects& d3d, PresentTarget* target, const RootF
         endProgram(1);
     }
 
-    if (modelFile == nullptr) {
-        if (Sample(d3d) == vbFalse) {
-            runtime.messageBox(kNoVertexBuffer);
-            endProgram(1);
-        }
-    } else {
-        VertexStore store(d3d, TriangleCount);
-        loadtri(*modelFile, TriangleCount, VertexCursor, store, runtime);
+    VertexStore store(d3d, TriangleCount);
+    const VbBoolean stored = modelFile == nullptr
+        ? Sample(d3d)
+        : loadtri(*modelFile, TriangleCount, VertexCursor, store);
+    if (stored == vbFalse) {
+        runtime.messageBox(kNoVertexBuffer);
+        endProgram(1);
     }
 }
 

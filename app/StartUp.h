@@ -12,6 +12,10 @@ namespace triview {
 
 class RuntimeServices;
 
+// What start-up shows when no device, or no vertex buffer, can be made.
+inline constexpr const char* kNoDevice = "不能建立D3D Device";
+inline constexpr const char* kNoVertexBuffer = "不能建立D3D VertexBuffer";
+
 // Makes the device for target, then fills its vertex buffer: with the
 // TriangleCount triangles of modelFile, or, when it is null, with the
 // demonstration model. A device or a buffer that cannot be made is shown

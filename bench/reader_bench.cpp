@@ -3,7 +3,7 @@
 // and counting a gigabyte of blank lines and headers, beside memchr over the
 // same bytes in memory, which runs at memory speed.
 #include "GeneratedModel.h"
-#include "ScriptedRuntime.h"
+#include "RecordingSink.h"
 #include "model/TriReader.h"
 
 #include <benchmark/benchmark.h>
@@ -11,26 +11,6 @@
 
 namespace triview::bench {
 namespace {
-
-// Keeps each triangle, as the vertex store does, but in memory.
-class MemoryStore : public TriangleSink
-{
-public:
-    VbBoolean InitGeometry(const TriangleRecord& triangle) override
-    {
-        m_triangles.assign(kTriangles, {});
-        m_triangles[0] = triangle;
-        return vbTrue;
-    }
-    VbBoolean InitGeometry2(const TriangleRecord& triangle, std::int16_t VertexCursor) override
-    {
-        m_triangles[static_cast<std::size_t>(VertexCursor / 3)] = triangle;
-        return vbTrue;
-    }
-
-private:
-    std::vector<TriangleRecord> m_triangles;
-};
 
 std::int64_t fileBytes()
 {
@@ -56,11 +36,10 @@ void BM_Counttri(benchmark::State& state)
 void BM_Loadtri(benchmark::State& state)
 {
     const std::string& file = generatedModelFile();
-    test::ScriptedRuntime runtime;
-    MemoryStore store;
     for (auto _ : state) {
+        test::RecordingSink store; // keeps each triangle, as the vertex store does, in memory
         std::int16_t cursor = 0;
-        loadtri(file, kTriangles, cursor, store, runtime);
+        loadtri(file, kTriangles, cursor, store);
         benchmark::DoNotOptimize(cursor);
     }
     state.SetBytesProcessed(state.iterations() * fileBytes());
@@ -70,12 +49,11 @@ void BM_Loadtri(benchmark::State& state)
 void BM_CounttriThenLoadtri(benchmark::State& state)
 {
     const std::string& file = generatedModelFile();
-    test::ScriptedRuntime runtime;
-    MemoryStore store;
     for (auto _ : state) {
+        test::RecordingSink store;
         std::int16_t cursor = 0;
         const std::int16_t count = counttri(file);
-        loadtri(file, count, cursor, store, runtime);
+        loadtri(file, count, cursor, store);
         benchmark::DoNotOptimize(cursor);
     }
     state.SetBytesProcessed(state.iterations() * fileBytes());

@@ -2,7 +2,7 @@
 // binary STL of the same triangles for viewers that read STL (f3d).
 // usage: write_benchmark_model OUT.tri OUT.stl
 #include "GeneratedModel.h"
-#include "ScriptedRuntime.h"
+#include "RecordingSink.h"
 #include "model/TriReader.h"
 
 #include <cstdio>
@@ -11,20 +11,6 @@
 #include <vector>
 
 namespace {
-
-struct Triangles : triview::TriangleSink
-{
-    std::vector<triview::TriangleRecord> all;
-    triview::VbBoolean InitGeometry(const triview::TriangleRecord& t) override
-    {
-        return InitGeometry2(t, 0);
-    }
-    triview::VbBoolean InitGeometry2(const triview::TriangleRecord& t, std::int16_t) override
-    {
-        all.push_back(t);
-        return triview::vbTrue;
-    }
-};
 
 template <typename T> void put(std::ofstream& out, T value)
 {
@@ -41,15 +27,14 @@ int main(int argc, char** argv)
     }
     std::ofstream(argv[1], std::ios::binary) << triview::bench::generatedModelText();
     // Read back through the reader: the STL holds exactly what triview draws.
-    Triangles triangles;
-    triview::test::ScriptedRuntime runtime;
+    triview::test::RecordingSink triangles;
     std::int16_t cursor = 0;
-    triview::loadtri(argv[1], triview::counttri(argv[1]), cursor, triangles, runtime);
+    triview::loadtri(argv[1], triview::counttri(argv[1]), cursor, triangles);
     std::ofstream stl(argv[2], std::ios::binary);
     const char header[80] = "triview benchmark model";
     stl.write(header, sizeof header);
-    put(stl, static_cast<std::uint32_t>(triangles.all.size()));
-    for (const triview::TriangleRecord& t : triangles.all) {
+    put(stl, static_cast<std::uint32_t>(triangles.calls.size()));
+    for (const auto& [t, at] : triangles.calls) {
         for (int i = 0; i < 3; ++i)
             put(stl, 0.0f); // no normal: readers work it out
         for (const triview::Corner& c : t.corners) {

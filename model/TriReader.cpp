@@ -3,7 +3,6 @@
 #include "model/TextInputFile.h"
 #include "runtime/CheckedMath.h"
 #include "runtime/RuntimeError.h"
-#include "runtime/RuntimeServices.h"
 
 #include <string_view>
 
@@ -77,15 +76,15 @@ std::int16_t countHeaders(TextInputFile& CountFile)
     return count;
 }
 
-void loadtri(const std::string& ModelFileName, std::int16_t TriangleCount,
-    std::int16_t& VertexCursor, TriangleSink& store, RuntimeServices& runtime)
+VbBoolean loadtri(const std::string& ModelFileName, std::int16_t TriangleCount,
+    std::int16_t& VertexCursor, TriangleSink& store)
 {
     TextInputFile ModelFile(ModelFileName);
-    loadRecords(ModelFile, TriangleCount, VertexCursor, store, runtime);
+    return loadRecords(ModelFile, TriangleCount, VertexCursor, store);
 }
 
-void loadRecords(TextInputFile& ModelFile, std::int16_t TriangleCount, std::int16_t& VertexCursor,
-    TriangleSink& store, RuntimeServices& runtime)
+VbBoolean loadRecords(TextInputFile& ModelFile, std::int16_t TriangleCount,
+    std::int16_t& VertexCursor, TriangleSink& store)
 {
     const std::int32_t capacity = 3 * std::int32_t { TriangleCount };
     bool first = true; // the first record is read with no end-of-file test before it
@@ -109,12 +108,11 @@ void loadRecords(TextInputFile& ModelFile, std::int16_t TriangleCount, std::int1
                 throw RuntimeError(error.number(), "三角形多於 10922 個,超出頂點數的上限 32767");
             }
         });
-        if (stored == vbFalse) {
-            runtime.messageBox(kNoVertexBuffer);
-            endProgram(1);
-        }
+        if (stored == vbFalse)
+            return vbFalse;
         first = false;
     }
+    return vbTrue;
 }
 
 std::int32_t packedColour(float c0, float c1, float c2)

@@ -11,11 +11,6 @@
 
 namespace triview {
 
-class RuntimeServices;
-
-// What start-up shows, and loadtri too, when the vertex store has no buffer.
-inline constexpr const char* kNoVertexBuffer = "不能建立D3D VertexBuffer";
-
 struct Corner
 {
     float x, y, z;
@@ -49,17 +44,17 @@ std::int16_t counttri(const std::string& ModelFileName);
 // 3k+2, advancing VertexCursor by 3 per record. Raises the reading errors of
 // TextInputFile; 6 for a colour beyond the 32-bit range or at the 10923rd
 // record; 9 for a record beyond the TriangleCount triangles the buffer
-// holds. When the store answers false it shows "不能建立D3D VertexBuffer"
-// and ends the program.
-void loadtri(const std::string& ModelFileName, std::int16_t TriangleCount,
-    std::int16_t& VertexCursor, TriangleSink& store, RuntimeServices& runtime);
+// holds. Answers vbFalse, reading no further, when the store answers false
+// (it has no buffer), else vbTrue.
+VbBoolean loadtri(const std::string& ModelFileName, std::int16_t TriangleCount,
+    std::int16_t& VertexCursor, TriangleSink& store);
 
 class TextInputFile;
 
 // The same two readers on a file already open (or text in memory).
 std::int16_t countHeaders(TextInputFile& CountFile);
-void loadRecords(TextInputFile& ModelFile, std::int16_t TriangleCount, std::int16_t& VertexCursor,
-    TriangleSink& store, RuntimeServices& runtime);
+VbBoolean loadRecords(TextInputFile& ModelFile, std::int16_t TriangleCount,
+    std::int16_t& VertexCursor, TriangleSink& store);
 
 // round(c0 * 65536) + round(c1 * 256) + round(c2), each rounded to nearest
 // with ties to even, all in checked 32-bit arithmetic. Raises 6.

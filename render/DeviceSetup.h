@@ -33,9 +33,6 @@ struct Direct3DObjects
 VbBoolean InitD3D(Direct3DObjects& d3d, PresentTarget* hWnd, const RootFactory& newRoot,
     std::uint32_t backBufferFormat = D3DFMT_UNKNOWN);
 
-// What start-up shows when InitD3D answers false.
-inline constexpr const char* kNoDevice = "不能建立D3D Device";
-
 // Releases the vertex buffer, the device and the Direct3D object, in that
 // order; the root object stays.
 void Cleanup(Direct3DObjects& d3d);

@@ -1,39 +1,25 @@
 // What reading a tri file gives, for the fuzzers to compare: the count, the
-// triangles stored, and the error with its line and detail. The store keeps
-// the real stored colour and gets no triangle past the count.
+// triangles stored, and the error with its line and detail. No triangle may
+// land past the count.
 #pragma once
 
-#include "ScriptedRuntime.h"
+#include "RecordingSink.h"
 #include "model/TextInputFile.h"
 #include "model/TriReader.h"
 #include "model/TriVertex.h"
 #include "runtime/RuntimeError.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
 
 namespace triview::fuzz {
 
-// Only at() writes, so a triangle past the count aborts.
-struct BoundedStore : TriangleSink
-{
-    std::vector<TriangleRecord> triangles;
-    VbBoolean InitGeometry(const TriangleRecord& t) override { return InitGeometry2(t, 0); }
-    VbBoolean InitGeometry2(const TriangleRecord& t, std::int16_t VertexCursor) override
-    {
-        storedColour(t.packedColour); // raises as the vertex store does
-        if (VertexCursor < 0 || VertexCursor % 3 != 0)
-            std::abort();
-        triangles.at(static_cast<std::size_t>(VertexCursor / 3)) = t;
-        return vbTrue;
-    }
-};
-
 struct Outcome
 {
     std::int16_t count = 0, cursor = 0;
-    BoundedStore store;
+    test::RecordingSink store;
     std::int32_t error = 0;
     std::int64_t line = 0;
     std::string detail;
@@ -41,11 +27,12 @@ struct Outcome
     bool operator==(const Outcome& o) const
     {
         return count == o.count && cursor == o.cursor && error == o.error && line == o.line
-            && detail == o.detail && store.triangles.size() == o.store.triangles.size()
-            && (store.triangles.empty()
-                || std::memcmp(store.triangles.data(), o.store.triangles.data(),
-                       store.triangles.size() * sizeof(TriangleRecord))
-                    == 0);
+            && detail == o.detail && store.calls.size() == o.store.calls.size()
+            && std::equal(store.calls.begin(), store.calls.end(), o.store.calls.begin(),
+                [](const auto& a, const auto& b) {
+                    return a.second == b.second
+                        && std::memcmp(&a.first, &b.first, sizeof(TriangleRecord)) == 0;
+                });
     }
 };
 
@@ -57,10 +44,8 @@ template <typename Open> Outcome read(Open open, const std::string& fileName)
     try {
         TextInputFile CountFile = open();
         outcome.count = countHeaders(CountFile);
-        outcome.store.triangles.resize(static_cast<std::size_t>(outcome.count));
         TextInputFile ModelFile = open();
-        test::ScriptedRuntime runtime;
-        loadRecords(ModelFile, outcome.count, outcome.cursor, outcome.store, runtime);
+        loadRecords(ModelFile, outcome.count, outcome.cursor, outcome.store);
     } catch (const RuntimeError& error) {
         if (error.line() < 1 || error.fileName() != fileName)
             std::abort();
@@ -68,6 +53,11 @@ template <typename Open> Outcome read(Open open, const std::string& fileName)
         outcome.line = error.line();
         outcome.detail = error.detail();
     }
+    // No triangle lands past the count, and each at its own place.
+    for (std::size_t k = 0; k < outcome.store.calls.size(); ++k)
+        if (k >= std::size_t(outcome.count)
+            || outcome.store.calls[k].second != (k == 0 ? -1 : int(3 * k)))
+            std::abort();
     if (outcome.cursor < 0 || outcome.cursor > 3 * outcome.count)
         std::abort();
     return outcome;

@@ -2,7 +2,7 @@
 // counting, loading into a store, the packed colour, the limits, every error
 // with its file, line and reason, and memory that does not grow with the file.
 #include "Raised.h"
-#include "ScriptedRuntime.h"
+#include "RecordingSink.h"
 #include "TempFile.h"
 #include "model/TextInputFile.h"
 #include "model/TriReader.h"
@@ -211,24 +211,15 @@ std::string record(int k, const char* colour = "255,0,0,0,0,0")
 }
 
 // Loads text into itself, keeping each triangle with the cursor it came with.
-struct Load : TriangleSink
+struct Load : test::RecordingSink
 {
     test::TempDir dir;
-    test::ScriptedRuntime runtime;
-    std::vector<std::pair<TriangleRecord, int>> calls; // cursor -1: InitGeometry
     std::int16_t cursor = 0;
 
-    VbBoolean InitGeometry(const TriangleRecord& t) override { return InitGeometry2(t, -1); }
-    VbBoolean InitGeometry2(const TriangleRecord& t, std::int16_t at) override
-    {
-        storedColour(t.packedColour); // raises as the vertex store does
-        calls.emplace_back(t, at);
-        return vbTrue;
-    }
     std::optional<RuntimeError> text(const std::string& text, std::int16_t count)
     {
         const std::string name = dir.write("model.tri", text);
-        return test::raised([&] { loadtri(name, count, cursor, *this, runtime); });
+        return test::raised([&] { loadtri(name, count, cursor, *this); });
     }
 };
 
@@ -252,7 +243,6 @@ TEST(Loadtri, StoresEveryRecordInFileOrderWhateverTheLayout)
             EXPECT_EQ(triangle.corners[i].z, 2 * i + 2);
         }
     }
-    EXPECT_TRUE(load.runtime.messages.empty());
 }
 
 TEST(Loadtri, StopsWithTheErrorAndItsLine)
@@ -308,7 +298,7 @@ TEST(Windows, HeadersAndLineEndsFallOnEveryByteOfAWindow)
             TextInputFile load = TextInputFile::fromText("edge.tri",
                 "Triangle" + pad + "\r1,2,3,0,0,0\r4,5,6,0,0,0\r7,8,9,0,0,0\r1,1,1,0,0,0", window);
             Load triangles;
-            loadRecords(load, 1, triangles.cursor, triangles, triangles.runtime);
+            loadRecords(load, 1, triangles.cursor, triangles);
             ASSERT_EQ(triangles.calls.size(), 1u);
             EXPECT_EQ(triangles.calls[0].first.packedColour, 0x010203);
             EXPECT_EQ(triangles.calls[0].first.corners[2].x, 1);
@@ -356,7 +346,7 @@ TEST(BigFiles, ReadInLittleMemoryAndOnlyAsFarAsNeeded)
     const long before = peakResidentKib();
     EXPECT_EQ(counttri(sparse), 1);
     Load load;
-    const auto error = test::raised([&] { loadtri(sparse, 1, load.cursor, load, load.runtime); });
+    const auto error = test::raised([&] { loadtri(sparse, 1, load.cursor, load); });
     ASSERT_TRUE(error);
     EXPECT_EQ(error->number(), err::TypeMismatch);
     EXPECT_EQ(error->line(), 2);
