@@ -3,11 +3,11 @@
 #include "app/Controls.h"
 #include "app/Fonts.h"
 #include "app/PictureBox.h"
+#include "app/RuntimeServices.h"
 #include "app/StartUp.h"
 #include "model/TriReader.h"
 #include "render/FrameRenderer.h"
 #include "runtime/CheckedMath.h"
-#include "runtime/RuntimeServices.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -218,7 +218,6 @@ void Form1::Form_Load()
 {
     RotationAxis = { 0.0f, 0.0f, 0.0f };
     RotationAngle = 0.0f;
-    ModelFileName = "";
 
     ModelFileName = m_runtime.inputBox(kPrompt, kPromptTitle);
     if (ModelFileName != "") {
@@ -284,9 +283,11 @@ void Form1::Command6_Click()
 
 void Form1::Timer1_Timer()
 {
-    const FrameControls controls { Check1Value(), RotationAxis, RotationAngle,
-        static_cast<std::int16_t>(HScroll1->value()) };
-    Render(d3d, TriangleCount, controls, m_runtime);
+    // Checked (1), not greyed (2), turns the model by the clock.
+    const bool byClock = Check1Value() == 1;
+    Render(d3d, TriangleCount,
+        { byClock, byClock ? m_runtime.timer() : 0.0f, RotationAxis, RotationAngle,
+            static_cast<std::int16_t>(HScroll1->value()) });
 }
 
 void Form1::Form_Unload(std::int16_t& /*cancel: closing is never refused*/)
@@ -297,14 +298,9 @@ void Form1::Form_Unload(std::int16_t& /*cancel: closing is never refused*/)
 
 void Form1::closeEvent(QCloseEvent* event)
 {
-    if (!ended()) {
-        std::int16_t cancel = 0;
+    std::int16_t cancel = 0; // never set: closing is never refused
+    if (!ended())
         dispatch([&] { Form_Unload(cancel); });
-        if (cancel != 0 && !ended()) {
-            event->ignore();
-            return;
-        }
-    }
     event->accept();
 }
 

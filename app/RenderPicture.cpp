@@ -3,13 +3,13 @@
 #include "app/CommandLine.h"
 #include "app/OutputFile.h"
 #include "app/PictureEncoder.h"
+#include "app/RuntimeServices.h"
 #include "app/StartUp.h"
 #include "model/TriReader.h"
 #include "render/FrameRenderer.h"
 #include "render/Framing.h"
 #include "render/PresentTarget.h"
 #include "runtime/RuntimeError.h"
-#include "runtime/RuntimeServices.h"
 
 #include <QImage>
 #include <QTime>
@@ -52,17 +52,17 @@ QImage draw(const CommandLine& line, Direct3DObjects& d3d, RuntimeServices& runt
     std::int16_t VertexCursor = 0;
     makeDeviceAndModel(d3d, &picture, newDirectX8, line.file ? &*line.file : nullptr, TriangleCount,
         VertexCursor, runtime, line.transparent ? D3DFMT_A8R8G8B8 : D3DFMT_UNKNOWN);
-    const FrameControls controls { 0, line.axis, line.angle, line.distance };
+    const Pose pose { false, 0.0f, line.axis, line.angle, line.distance };
     std::optional<D3DMATRIX> view;
     if (line.fit && d3d.VertexBuffer) {
         std::span<const std::byte> stored = d3d.VertexBuffer->bytes();
         if (line.file) // the vertices loaded; the rest of the buffer stays zero
             stored
                 = stored.first(std::min(stored.size(), std::size_t(VertexCursor) * kVertexStride));
-        view = fittedView(stored, worldTransform(controls, runtime),
-            viewTransform(controls.HScroll1), kFieldOfView, kNearPlane, kFitMargin);
+        view = fittedView(stored, worldTransform(pose), viewTransform(pose.distance), kFieldOfView,
+            kNearPlane, kFitMargin);
     }
-    Render(d3d, TriangleCount, controls, runtime, view);
+    Render(d3d, TriangleCount, pose, view);
     return picture.frame();
 }
 

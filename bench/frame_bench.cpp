@@ -4,7 +4,6 @@
 // present) beside the bare parse of the same file.
 #include "DeviceRig.h"
 #include "GeneratedModel.h"
-#include "ScriptedRuntime.h"
 #include "model/TriReader.h"
 #include "model/VertexStore.h"
 #include "render/FrameRenderer.h"
@@ -19,11 +18,9 @@ namespace {
 struct Device
 {
     PictureTarget picture { QSize(633, 601) }; // Picture1's size
-    test::ScriptedRuntime runtime;
     Direct3DObjects d3d;
     Device()
     {
-        runtime.clock = 12.5f;
         if (InitD3D(d3d, &picture, newDirectX8) != vbTrue)
             throw std::runtime_error("no device");
     }
@@ -36,14 +33,14 @@ Device& device()
 }
 
 // The program's first frame: start pose, camera at 8.
-constexpr FrameControls kStartPose { 0, { 0, 0, 0 }, 0.0f, 8 };
+constexpr Pose kStartPose { false, 0.0f, { 0, 0, 0 }, 0.0f, 8 };
 
 void load(Device& d, std::int16_t& count)
 {
     std::int16_t cursor = 0;
     count = counttri(generatedModelFile());
     VertexStore store(d.d3d, count);
-    loadtri(generatedModelFile(), count, cursor, store, d.runtime);
+    loadtri(generatedModelFile(), count, cursor, store);
 }
 
 void BM_BareParse(benchmark::State& state)
@@ -59,7 +56,7 @@ void BM_FirstFrame(benchmark::State& state)
     for (auto _ : state) {
         std::int16_t count = 0;
         load(d, count);
-        Render(d.d3d, count, kStartPose, d.runtime);
+        Render(d.d3d, count, kStartPose);
     }
 }
 
@@ -79,9 +76,9 @@ void BM_Render(benchmark::State& state)
     Device& d = device();
     std::int16_t count = 0;
     load(d, count);
-    FrameControls turning { 1, {}, 0.0f, 8 }; // by the clock, as most frames are
+    const Pose turning { true, 12.5f, {}, 0.0f, 8 }; // by the clock, as most frames are
     for (auto _ : state)
-        Render(d.d3d, count, turning, d.runtime);
+        Render(d.d3d, count, turning);
 }
 
 BENCHMARK(BM_BareParse)->Unit(benchmark::kMillisecond)->UseRealTime();

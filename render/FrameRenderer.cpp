@@ -3,12 +3,11 @@
 #include "render/D3DXMath.h"
 #include "render/DeviceCall.h"
 #include "runtime/CheckedMath.h"
-#include "runtime/RuntimeServices.h"
 
 namespace triview {
 
-void Render(Direct3DObjects& d3d, std::int16_t TriangleCount, const FrameControls& controls,
-    RuntimeServices& runtime, const std::optional<D3DMATRIX>& view)
+void Render(Direct3DObjects& d3d, std::int16_t TriangleCount, const Pose& pose,
+    const std::optional<D3DMATRIX>& view)
 {
     if (!d3d.D3DDevice)
         return;
@@ -16,7 +15,7 @@ void Render(Direct3DObjects& d3d, std::int16_t TriangleCount, const FrameControl
     checkDeviceCall(
         device.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0), "Clear");
     checkDeviceCall(device.BeginScene(), "BeginScene");
-    SetupMatrices(device, controls, runtime, view);
+    SetupMatrices(device, pose, view);
     checkDeviceCall(device.SetStreamSource(0, d3d.VertexBuffer, kVertexStride), "SetStreamSource");
     checkDeviceCall(device.SetVertexShader(kVertexFormat), "SetVertexShader");
     checkDeviceCall(device.SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD), "SetRenderState");
@@ -25,39 +24,30 @@ void Render(Direct3DObjects& d3d, std::int16_t TriangleCount, const FrameControl
     checkDeviceCall(device.Present(nullptr, nullptr, nullptr, nullptr), "Present");
 }
 
-void SetupMatrices(Direct3DDevice8& D3DDevice, const FrameControls& controls,
-    RuntimeServices& runtime, const std::optional<D3DMATRIX>& view)
+void SetupMatrices(
+    Direct3DDevice8& D3DDevice, const Pose& pose, const std::optional<D3DMATRIX>& view)
 {
-    checkDeviceCall(
-        D3DDevice.SetTransform(D3DTS_WORLD, worldTransform(controls, runtime)), "SetTransform");
-    checkDeviceCall(
-        D3DDevice.SetTransform(D3DTS_VIEW, view ? *view : viewTransform(controls.HScroll1)),
+    checkDeviceCall(D3DDevice.SetTransform(D3DTS_WORLD, worldTransform(pose)), "SetTransform");
+    checkDeviceCall(D3DDevice.SetTransform(D3DTS_VIEW, view ? *view : viewTransform(pose.distance)),
         "SetTransform");
     D3DMATRIX projection {};
     D3DXMatrixPerspectiveFovLH(projection, kFieldOfView, 1.0f, kNearPlane, kFarPlane);
     checkDeviceCall(D3DDevice.SetTransform(D3DTS_PROJECTION, projection), "SetTransform");
 }
 
-D3DMATRIX worldTransform(const FrameControls& controls, RuntimeServices& runtime)
+D3DMATRIX worldTransform(const Pose& pose)
 {
-    D3DVECTOR axis;
-    float angle;
-    if (controls.Check1 == 1) {
-        axis = vec3(1.0f, 2.0f, 1.0f);
-        angle = runtime.timer();
-    } else {
-        axis = vec3(controls.RotationAxis.x, controls.RotationAxis.y, controls.RotationAxis.z);
-        angle = controls.RotationAngle;
-    }
+    const D3DVECTOR axis = pose.byClock ? vec3(1.0f, 2.0f, 1.0f) : pose.axis;
+    const float angle = pose.byClock ? pose.clock : pose.angle;
     const float turn = static_cast<float>(static_cast<double>(angle) / 1.5);
     D3DMATRIX world {};
     D3DXMatrixRotationAxis(world, axis, turn);
     return world;
 }
 
-D3DMATRIX viewTransform(std::int16_t HScroll1)
+D3DMATRIX viewTransform(std::int16_t distance)
 {
-    const std::int16_t v = HScroll1;
+    const std::int16_t v = distance;
     const float eyeX = checked::mul16(100, v);
     const float eyeY = checked::mul16(30, v);
     const float eyeZ = checked::mul16(-20, v);

@@ -10,36 +10,37 @@
 
 namespace triview {
 
-class RuntimeServices;
-
-// What a frame reads from the window's controls and rotation state.
-struct FrameControls
+// Where a frame sees the model from: turned by the clock about (1, 2, 1),
+// or about axis by angle; and the camera's distance factor (the window's
+// scroll bar, 1 to 15).
+struct Pose
 {
-    std::int16_t Check1; // 1: turn by the clock
-    D3DVECTOR RotationAxis;
-    float RotationAngle;
-    std::int16_t HScroll1; // camera distance factor
+    bool byClock = false;
+    float clock = 0.0f; // seconds since midnight, when byClock
+    D3DVECTOR axis {};
+    float angle = 0.0f;
+    std::int16_t distance = 8;
 };
 
 // Draws TriangleCount triangles of d3d.VertexBuffer and presents them. Does
 // nothing without a device. A failing device call raises its result code;
-// a camera factor whose products leave 16 bits raises 6. A view, when
-// given, takes the place of the one HScroll1 sets.
-void Render(Direct3DObjects& d3d, std::int16_t TriangleCount, const FrameControls& controls,
-    RuntimeServices& runtime, const std::optional<D3DMATRIX>& view = std::nullopt);
+// a distance whose products leave 16 bits raises 6. A view, when given,
+// takes the place of the one the distance sets.
+void Render(Direct3DObjects& d3d, std::int16_t TriangleCount, const Pose& pose,
+    const std::optional<D3DMATRIX>& view = std::nullopt);
 
-// Sets the world transform, the view (HScroll1's, unless one is given) and
-// the fixed projection.
-void SetupMatrices(Direct3DDevice8& D3DDevice, const FrameControls& controls,
-    RuntimeServices& runtime, const std::optional<D3DMATRIX>& view = std::nullopt);
+// Sets the world transform, the view (the distance's, unless one is given)
+// and the fixed projection.
+void SetupMatrices(Direct3DDevice8& D3DDevice, const Pose& pose,
+    const std::optional<D3DMATRIX>& view = std::nullopt);
 
-// The world transform: about (1, 2, 1) by the clock when Check1 is 1, else
-// about RotationAxis by RotationAngle; the angle divided by 1.5.
-D3DMATRIX worldTransform(const FrameControls& controls, RuntimeServices& runtime);
+// The world transform: about (1, 2, 1) by the clock, or about the pose's
+// axis by its angle; the angle divided by 1.5.
+D3DMATRIX worldTransform(const Pose& pose);
 
 // The view from eye (100v, 30v, -20v) to target (20v, 0, 0) with up
-// (0, 50v, 0) for v = HScroll1. Raises 6 when a product leaves 16 bits.
-D3DMATRIX viewTransform(std::int16_t HScroll1);
+// (0, 50v, 0) for v = distance. Raises 6 when a product leaves 16 bits.
+D3DMATRIX viewTransform(std::int16_t distance);
 
 inline D3DVECTOR vec3(const float& x, const float& y, const float& z)
 {
