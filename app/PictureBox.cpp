@@ -1,6 +1,8 @@
 #include "app/PictureBox.h"
 
 #include <QPainter>
+#include <QScreen>
+#include <cmath>
 
 namespace triview {
 
@@ -15,6 +17,22 @@ PictureBox::PictureBox(QWidget* parent)
 QSize PictureBox::pixelSize() const
 {
     return size() * devicePixelRatio();
+}
+
+D3DDISPLAYMODE PictureBox::displayMode() const
+{
+    const QScreen* shown = screen();
+    if (shown == nullptr)
+        return PresentTarget::displayMode();
+    const QSize pixels = shown->size() * shown->devicePixelRatio();
+    const int depth = shown->depth();
+    return { static_cast<std::uint32_t>(pixels.width()),
+        static_cast<std::uint32_t>(pixels.height()),
+        static_cast<std::uint32_t>(std::lround(shown->refreshRate())),
+        depth >= 24       ? D3DFMT_X8R8G8B8
+            : depth == 16 ? D3DFMT_R5G6B5
+            : depth == 15 ? D3DFMT_X1R5G5B5
+                          : D3DFMT_UNKNOWN };
 }
 
 void PictureBox::present(QImage frame)

@@ -16,6 +16,7 @@ public:
     explicit PictureBox(QWidget* parent = nullptr);
 
     QSize pixelSize() const override;
+    D3DDISPLAYMODE displayMode() const override;
     void present(QImage frame) override;
 
     // The frame shown now; null before the first Present.

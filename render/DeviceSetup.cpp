@@ -33,7 +33,7 @@ VbBoolean InitD3D(Direct3DObjects& d3d, PresentTarget* hWnd, const RootFactory& 
             d3d.DxRoot = newRoot();
         if (!d3d.DxRoot)
             throw RuntimeError(err::CannotCreateObject);
-        d3d.D3DObject = d3d.DxRoot->Direct3DCreate();
+        d3d.D3DObject = d3d.DxRoot->Direct3DCreate(hWnd);
     });
     if (!d3d.D3DObject)
         return result;

@@ -4,10 +4,6 @@
 #include "render/Direct3DDevice8.h"
 #include "render/PresentTarget.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-#include <cmath>
-
 namespace triview {
 
 namespace {
@@ -18,16 +14,17 @@ DirectX8::DirectX8(std::shared_ptr<DeviceSeam> seam)
     : m_seam(std::move(seam))
 { }
 
-std::unique_ptr<Direct3D8> DirectX8::Direct3DCreate()
+std::unique_ptr<Direct3D8> DirectX8::Direct3DCreate(const PresentTarget* display)
 {
     if (m_seam
         && (failed(m_seam->enter("Direct3DCreate")) || m_seam->yieldsNothing("Direct3DCreate")))
         return nullptr;
-    return std::make_unique<Direct3D8>(m_seam);
+    return std::make_unique<Direct3D8>(m_seam, display);
 }
 
-Direct3D8::Direct3D8(std::shared_ptr<DeviceSeam> seam)
+Direct3D8::Direct3D8(std::shared_ptr<DeviceSeam> seam, const PresentTarget* display)
     : m_seam(std::move(seam))
+    , m_display(display)
 { }
 
 Direct3D8::~Direct3D8()
@@ -43,21 +40,7 @@ HRESULT Direct3D8::GetAdapterDisplayMode(std::uint32_t adapter, D3DDISPLAYMODE& 
             return hr;
     if (adapter != D3DADAPTER_DEFAULT)
         return D3DERR_INVALIDCALL;
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) {
-        // Drawing for a picture file, with no screen: the mode is the back
-        // buffer's own.
-        mode = { 0, 0, 0, D3DFMT_X8R8G8B8 };
-        return D3D_OK;
-    }
-    const QSize pixels = screen->size() * screen->devicePixelRatio();
-    mode.Width = static_cast<std::uint32_t>(pixels.width());
-    mode.Height = static_cast<std::uint32_t>(pixels.height());
-    mode.RefreshRate = static_cast<std::uint32_t>(std::lround(screen->refreshRate()));
-    mode.Format = screen->depth() >= 24 ? D3DFMT_X8R8G8B8
-        : screen->depth() == 16         ? D3DFMT_R5G6B5
-        : screen->depth() == 15         ? D3DFMT_X1R5G5B5
-                                        : D3DFMT_UNKNOWN;
+    mode = m_display ? m_display->displayMode() : kNoScreen;
     return D3D_OK;
 }
 

@@ -15,13 +15,12 @@ class PresentTarget;
 class Direct3D8
 {
 public:
-    explicit Direct3D8(std::shared_ptr<DeviceSeam> seam);
+    // display, when given, is what the adapter's screen shows.
+    Direct3D8(std::shared_ptr<DeviceSeam> seam, const PresentTarget* display);
     ~Direct3D8();
 
-    // Adapter 0 only: the primary screen's size and format: D3DFMT_X8R8G8B8
-    // for a true-colour screen, R5G6B5 or X1R5G5B5 for 16 or 15 bits.
-    // Without a screen (a picture drawn with no display), X8R8G8B8 and no
-    // size.
+    // Adapter 0 only: the display's mode, as PresentTarget::displayMode
+    // gives it; without a display, X8R8G8B8 and no size.
     HRESULT GetAdapterDisplayMode(std::uint32_t adapter, D3DDISPLAYMODE& mode);
 
     // Makes a windowed device drawing for focusWindow. Supports adapter 0,
@@ -37,6 +36,7 @@ public:
 
 private:
     std::shared_ptr<DeviceSeam> m_seam;
+    const PresentTarget* m_display;
 };
 
 // The DirectX 8 root object.
@@ -46,8 +46,9 @@ public:
     // With a seam, every object made from this root reports to it.
     explicit DirectX8(std::shared_ptr<DeviceSeam> seam = {});
 
-    // The Direct3D object, or null when none can be had.
-    std::unique_ptr<Direct3D8> Direct3DCreate();
+    // The Direct3D object of the adapter whose screen display shows on, or
+    // null when none can be had.
+    std::unique_ptr<Direct3D8> Direct3DCreate(const PresentTarget* display = nullptr);
 
 private:
     std::shared_ptr<DeviceSeam> m_seam;
