@@ -6,6 +6,7 @@
 #include "render/PresentTarget.h"
 
 #include <QImage>
+#include <cstdio>
 #include <vector>
 
 namespace triview {
@@ -41,6 +42,18 @@ void main()
 }
 )";
 
+// A driver that refuses a shader says why in its log: written to stderr,
+// so that a device that cannot be made can be diagnosed.
+template <typename GetLog> void writeLog(const char* what, GLuint name, GetLog getLog)
+{
+    char log[4096] = {};
+    GLsizei length = 0;
+    getLog(name, sizeof log - 1, &length, log);
+    while (length > 0 && (log[length - 1] == '\n' || log[length - 1] == ' '))
+        log[--length] = '\0';
+    std::fprintf(stderr, "triview: the OpenGL driver refused the %s: %s\n", what, log);
+}
+
 GlShader compileShader(GlContext& context, GLenum type, const char* source)
 {
     auto& gl = context.gl();
@@ -49,7 +62,11 @@ GlShader compileShader(GlContext& context, GLenum type, const char* source)
     gl.glCompileShader(shader.name());
     GLint compiled = GL_FALSE;
     gl.glGetShaderiv(shader.name(), GL_COMPILE_STATUS, &compiled);
-    return compiled == GL_TRUE ? std::move(shader) : GlShader {};
+    if (compiled == GL_TRUE)
+        return shader;
+    writeLog(type == GL_VERTEX_SHADER ? "vertex shader" : "fragment shader", shader.name(),
+        gl.glGetShaderInfoLog);
+    return {};
 }
 
 GlProgram linkProgram(GlContext& context)
@@ -65,7 +82,10 @@ GlProgram linkProgram(GlContext& context)
     gl.glLinkProgram(program.name());
     GLint linked = GL_FALSE;
     gl.glGetProgramiv(program.name(), GL_LINK_STATUS, &linked);
-    return linked == GL_TRUE ? std::move(program) : GlProgram {};
+    if (linked == GL_TRUE)
+        return program;
+    writeLog("shader program", program.name(), gl.glGetProgramInfoLog);
+    return {};
 }
 
 GlRenderbuffer makeRenderbuffer(GlContext& context, GLenum format, QSize size)
@@ -272,23 +292,6 @@ HRESULT Direct3DDevice8::SetTransform(std::uint32_t state, const D3DMATRIX& matr
         return D3D_OK;
     case D3DTS_PROJECTION:
         m_projection = matrix;
-        return D3D_OK;
-    default:
-        return D3DERR_INVALIDCALL;
-    }
-}
-
-HRESULT Direct3DDevice8::GetTransform(std::uint32_t state, D3DMATRIX& matrix) const
-{
-    switch (state) {
-    case D3DTS_WORLD:
-        matrix = m_world;
-        return D3D_OK;
-    case D3DTS_VIEW:
-        matrix = m_view;
-        return D3D_OK;
-    case D3DTS_PROJECTION:
-        matrix = m_projection;
         return D3D_OK;
     default:
         return D3DERR_INVALIDCALL;

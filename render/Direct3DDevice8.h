@@ -44,7 +44,6 @@ public:
     HRESULT BeginScene();
     HRESULT EndScene();
     HRESULT SetTransform(std::uint32_t state, const D3DMATRIX& matrix);
-    HRESULT GetTransform(std::uint32_t state, D3DMATRIX& matrix) const;
     // Stream 0 with stride 16 only. The device does not keep the buffer
     // alive: a draw after it is released is refused.
     HRESULT SetStreamSource(std::uint32_t stream,
@@ -58,8 +57,6 @@ public:
     // window, no dirty region.
     HRESULT Present(const D3DRECT* source, const D3DRECT* destination,
         PresentTarget* overrideWindow, const void* dirtyRegion);
-
-    QSize backBufferSize() const { return m_size; }
 
 private:
     Direct3DDevice8(std::shared_ptr<GlContext> context, PresentTarget& target, QSize size,

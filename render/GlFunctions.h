@@ -44,7 +44,9 @@ namespace triview {
     F(PFNGLGETBUFFERSUBDATAPROC, glGetBufferSubData)                                               \
     F(PFNGLGETERRORPROC, glGetError)                                                               \
     F(PFNGLGETINTEGERVPROC, glGetIntegerv)                                                         \
+    F(PFNGLGETPROGRAMINFOLOGPROC, glGetProgramInfoLog)                                             \
     F(PFNGLGETPROGRAMIVPROC, glGetProgramiv)                                                       \
+    F(PFNGLGETSHADERINFOLOGPROC, glGetShaderInfoLog)                                               \
     F(PFNGLGETSHADERIVPROC, glGetShaderiv)                                                         \
     F(PFNGLGETUNIFORMLOCATIONPROC, glGetUniformLocation)                                           \
     F(PFNGLLINKPROGRAMPROC, glLinkProgram)                                                         \

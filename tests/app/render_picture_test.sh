@@ -140,3 +140,6 @@ CASES
 expect 1 "EGL gives no OpenGL 3.3 here, and the window system's needs a display" \
   env QT_QPA_PLATFORM=xcb __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent "$viewer" --render x.png
 expect 1 'cannot write to standard output' sh -c "exec '$viewer' --help >/dev/full"
+# A driver that refuses the shaders says why (Mesa, told to know no GLSL 3.30).
+expect 1 'the OpenGL driver refused the .*: .' \
+  env MESA_GL_VERSION_OVERRIDE=3.3 MESA_GLSL_VERSION_OVERRIDE=150 "$viewer" --render x.png
