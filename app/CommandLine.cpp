@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/PictureEncoder.h"
+#include "render/Direct3D8.h"
 #include "runtime/ShownSafely.h"
 
 #include <array>
@@ -30,10 +31,10 @@ Options:
                        output. An existing OUT is written in place.
   --format FORMAT      The picture's format whatever OUT's name says (a file
                        manager's temporary names end in anything).
-  --size WxH           The picture's size in pixels, 1 to 16384 a side (the
-                       window's, 633x601, by default).
-  --distance N         The camera's distance, the scroll bar's 1 (nearest) to
-                       15 (8 by default).
+  --size WxH           The picture's size in pixels, 1 to {SIDE} a side (the
+                       window's, {AREA}, by default).
+  --distance N         The camera's distance, the scroll bar's {NEAR} (nearest) to
+                       {FAR} ({START} by default).
   --fit                Moves the camera, looking as the window's does, so that
                        the model fills the picture; for thumbnails.
   --turn AXIS:ANGLE    A turn as the buttons make it: about x, y or z by ANGLE,
@@ -51,6 +52,23 @@ Qt takes none of its options from the command line (so a FILE after -- is
 always a file); its environment variables still work: QT_QPA_PLATFORM,
 QT_SCALE_FACTOR, QT_STYLE_OVERRIDE and the rest.
 )";
+
+// The help with the window's figures and the size limit filled in.
+std::string helpText()
+{
+    const auto number = [](auto value) { return std::to_string(value); };
+    const std::pair<std::string_view, std::string> figures[] = {
+        { "{SIDE}", number(kMaxBackBufferSide) },
+        { "{AREA}", number(kPictureArea.width()) + "x" + number(kPictureArea.height()) },
+        { "{NEAR}", number(kNearestDistance) },
+        { "{FAR}", number(kFarthestDistance) },
+        { "{START}", number(kStartDistance) },
+    };
+    std::string text(kHelp);
+    for (const auto& [name, value] : figures)
+        text.replace(text.find(name), name.size(), value);
+    return text;
+}
 
 enum Option { Help, Version, Render, Format, Size, Distance, Turn, Fit, Transparent, OptionCount };
 
@@ -180,7 +198,7 @@ CommandLine parseCommandLine(int argc, char* argv[])
 
     if (given[Help]) {
         line.action = CommandLine::Action::Help;
-        line.text = kHelp;
+        line.text = helpText();
         return line;
     }
     if (given[Version]) {
@@ -215,16 +233,20 @@ CommandLine parseCommandLine(int argc, char* argv[])
         const auto width = wholeNumber(size.substr(0, x), 5);
         const auto height
             = x == std::string_view::npos ? std::nullopt : wholeNumber(size.substr(x + 1), 5);
-        if (!width || !height || *width < 1 || *height < 1 || *width > 16384 || *height > 16384)
-            return usage("--size takes WxH, 1 to 16384 a side");
+        const auto inRange
+            = [](int side) { return side >= 1 && std::uint32_t(side) <= kMaxBackBufferSide; };
+        if (!width || !height || !inRange(*width) || !inRange(*height))
+            return usage(
+                "--size takes WxH, 1 to " + std::to_string(kMaxBackBufferSide) + " a side");
         line.size = QSize(*width, *height);
     }
     if (given[Distance] && given[Fit])
         return usage("--fit places the camera itself: leave out --distance");
     if (given[Distance]) {
         const auto distance = wholeNumber(*given[Distance], 2);
-        if (!distance || *distance < 1 || *distance > 15)
-            return usage("--distance takes 1 to 15");
+        if (!distance || *distance < kNearestDistance || *distance > kFarthestDistance)
+            return usage("--distance takes " + std::to_string(kNearestDistance) + " to "
+                + std::to_string(kFarthestDistance));
         line.distance = static_cast<std::int16_t>(*distance);
     }
     if (given[Turn]) {

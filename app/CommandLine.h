@@ -2,6 +2,7 @@
 // asking for one, or a picture to write with no window at all.
 #pragma once
 
+#include "app/WindowFigures.h"
 #include "render/D3DTypes.h"
 
 #include <QSize>
@@ -18,8 +19,8 @@ struct CommandLine
     std::optional<std::string> file; // the bytes as given, as if typed in the input box
     std::string output; // --render's picture; "-" is standard output
     std::string format = "png"; // the picture's format, from output's extension
-    QSize size { 633, 601 }; // the picture area's
-    std::int16_t distance = 8; // the scroll bar's start
+    QSize size = kPictureArea;
+    std::int16_t distance = kStartDistance;
     D3DVECTOR axis {}; // the turn: none, as at start
     float angle = 0.0f;
     bool fit = false; // the model fills the picture instead of the window's camera

@@ -5,6 +5,8 @@
 #include "app/PictureBox.h"
 #include "app/RuntimeServices.h"
 #include "app/StartUp.h"
+#include "app/WindowFigures.h"
+#include "model/DemoModel.h"
 #include "model/TriReader.h"
 #include "render/FrameRenderer.h"
 #include "runtime/CheckedMath.h"
@@ -101,7 +103,7 @@ Form1::~Form1()
 void Form1::createControls()
 {
     Picture1 = new PictureBox(this);
-    place(Picture1, px(120), px(120), px(9495), px(9015));
+    place(Picture1, px(120), px(120), kPictureArea.width(), kPictureArea.height());
 
     Label2 = new QLabel(QStringLiteral("距離調整:"), this);
     place(Label2, px(120), px(9240), px(1095), px(255));
@@ -109,8 +111,8 @@ void Form1::createControls()
 
     HScroll1 = new ScrollBar(this);
     place(HScroll1, px(1320), px(9240), px(8295), px(255));
-    HScroll1->setRange(1, 15);
-    HScroll1->setValue(8);
+    HScroll1->setRange(kNearestDistance, kFarthestDistance);
+    HScroll1->setValue(kStartDistance);
     HScroll1->setSingleStep(1);
     HScroll1->setPageStep(1);
     HScroll1->setFocusPolicy(Qt::StrongFocus);
@@ -227,7 +229,7 @@ void Form1::Form_Load()
         DemoMode = vbFalse;
     } else {
         m_runtime.messageBox(kNoFileName, kNoFileNameTitle);
-        TriangleCount = 3;
+        TriangleCount = kDemonstrationTriangles;
         DemoMode = vbTrue;
     }
 

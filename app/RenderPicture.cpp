@@ -5,6 +5,7 @@
 #include "app/PictureEncoder.h"
 #include "app/RuntimeServices.h"
 #include "app/StartUp.h"
+#include "model/DemoModel.h"
 #include "model/TriReader.h"
 #include "render/FrameRenderer.h"
 #include "render/Framing.h"
@@ -48,7 +49,7 @@ public:
 QImage draw(const CommandLine& line, Direct3DObjects& d3d, RuntimeServices& runtime)
 {
     PictureTarget picture(line.size);
-    const std::int16_t TriangleCount = line.file ? counttri(*line.file) : 3;
+    const std::int16_t TriangleCount = line.file ? counttri(*line.file) : kDemonstrationTriangles;
     std::int16_t VertexCursor = 0;
     makeDeviceAndModel(d3d, &picture, newDirectX8, line.file ? &*line.file : nullptr, TriangleCount,
         VertexCursor, runtime, line.transparent ? D3DFMT_A8R8G8B8 : D3DFMT_UNKNOWN);

@@ -4,6 +4,7 @@
 // present) beside the bare parse of the same file.
 #include "DeviceRig.h"
 #include "GeneratedModel.h"
+#include "app/WindowFigures.h"
 #include "model/TriReader.h"
 #include "model/VertexStore.h"
 #include "render/FrameRenderer.h"
@@ -17,7 +18,7 @@ namespace {
 // The device of the running program, made once.
 struct Device
 {
-    PictureTarget picture { QSize(633, 601) }; // Picture1's size
+    PictureTarget picture { kPictureArea };
     Direct3DObjects d3d;
     Device()
     {

@@ -16,16 +16,18 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$build/bench/write_benchmark_model" "$work/model.tri" "$work/model.stl"
 triview=$build/app/triview
+xdriver_source=$(dirname "$0")/../tests/e2e/xdriver.sh
+. "$xdriver_source"
+area=$(picture_area "$triview") # WxH+X+Y
+resolution=$(echo "${area%%+*}" | tr x ,)
 hyperfine -N --warmup 5 --runs 40 \
   "$build/bench/egl_floor" \
   "$build/bench/egl_floor --draw" \
   "$triview --render $work/thumbnail.png --format png --size 256x256 --fit --transparent -- $work/model.tri" \
   "$triview --render $work/triview.png $work/model.tri" \
   "f3d --output $work/f3d-256.png --resolution 256,256 $work/model.stl" \
-  "f3d --output $work/f3d.png --resolution 633,601 $work/model.stl"
+  "f3d --output $work/f3d.png --resolution $resolution $work/model.stl"
 
-xdriver_source=$(dirname "$0")/../tests/e2e/xdriver.sh
-. "$xdriver_source"
 now() { date +%s%N; }
 for _ in 1 2 3; do
   start=$(now)
@@ -36,7 +38,7 @@ for _ in 1 2 3; do
   press "$count" Return
   dismissed=$(now)
   main=$(wait_window 天才Tovan3D模型秀圖 "$pid")
-  until import -window "$main" -crop 633x601+8+8 "$work/frame.png" 2>/dev/null &&
+  until import -window "$main" -crop "$area" "$work/frame.png" 2>/dev/null &&
     [ "$(convert "$work/frame.png" -format '%[fx:mean>0.01]' info:)" = 1 ]; do :; done
   drawn=$(now)
   echo "count message after $(((shown - start) / 1000000)) ms;" \

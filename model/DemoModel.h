@@ -6,6 +6,7 @@
 #include "model/TriVertex.h"
 
 #include <array>
+#include <cstdint>
 
 namespace triview {
 
@@ -20,5 +21,7 @@ inline constexpr std::array<TriVertex, 9> demonstrationModel = { {
     { -182.0f, 170.0f, 126.0f, 0xF0F0FF00 },
     { -272.0f, 130.0f, -150.0f, 0xF0F0F0FF },
 } };
+
+inline constexpr std::int16_t kDemonstrationTriangles = demonstrationModel.size() / 3;
 
 } // namespace triview

@@ -6,10 +6,6 @@
 
 namespace triview {
 
-namespace {
-constexpr std::uint32_t kMaxBackBufferSide = 16384;
-}
-
 DirectX8::DirectX8(std::shared_ptr<DeviceSeam> seam)
     : m_seam(std::move(seam))
 { }

@@ -12,6 +12,9 @@ class DeviceSeam;
 class Direct3DDevice8;
 class PresentTarget;
 
+// The largest back buffer side a device is made with.
+inline constexpr std::uint32_t kMaxBackBufferSide = 16384;
+
 class Direct3D8
 {
 public:

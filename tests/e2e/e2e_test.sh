@@ -20,7 +20,7 @@ see_and_close() {
   xprop -id "$1" _NET_WM_ICON | grep -q '_NET_WM_ICON(CARDINAL)' || fail "the window has no icon"
   sleep 1
   import -window "$1" "$work/window.png"
-  awk -v b="$(picture_brightness "$work/window.png")" 'BEGIN { exit !(b > 0.02) }' ||
+  awk -v b="$(picture_brightness "$work/window.png" "$viewer")" 'BEGIN { exit !(b > 0.02) }' ||
     fail "the picture area is black"
   close_window "$1"
   wait_exit "$pid"

@@ -18,9 +18,14 @@ wait_window() {
 press() { xdotool windowfocus --sync "$1" key --clearmodifiers "$2"; }
 close_window() { python3 "$xdriver_dir/close_window.py" "$1"; }
 
-# Prints the mean brightness (0 to 1) of the picture area in screenshot $1.
+# Prints the picture area's place in a screenshot of the window of viewer $1
+# (its --render draws at that size by default): WxH+8+8.
+picture_area() { "$1" --render - | identify -format '%wx%h+8+8' -; }
+
+# Prints the mean brightness (0 to 1) of the picture area in screenshot $1
+# of viewer $2's window.
 picture_brightness() {
-  convert "$1" -crop 633x601+8+8 +repage -colorspace Gray -format '%[fx:mean]' info:
+  convert "$1" -crop "$(picture_area "$2")" +repage -colorspace Gray -format '%[fx:mean]' info:
 }
 
 # Waits up to 30 s (sanitizer builds end slowly) for child process $1 and

@@ -3,11 +3,17 @@
 // answers, and what it answers holds together: a usage error says why and
 // how, a picture has a name, a format and values within their ranges.
 #include "app/CommandLine.h"
+#include "render/Direct3D8.h"
 
 #include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+static bool side(int pixels)
+{
+    return pixels >= 1 && static_cast<std::uint32_t>(pixels) <= triview::kMaxBackBufferSide;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -28,10 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool holds = line.action == Action::Usage ? line.text.starts_with("triview: ")
             && line.text.find("\nusage: triview") != std::string::npos
                                                     : line.action != Action::Render
-            || (!line.output.empty() && !line.format.empty() && line.size.width() >= 1
-                && line.size.width() <= 16384 && line.size.height() >= 1
-                && line.size.height() <= 16384 && line.distance >= 1 && line.distance <= 15
-                && std::isfinite(line.angle));
+            || (!line.output.empty() && !line.format.empty() && side(line.size.width())
+                && side(line.size.height()) && line.distance >= triview::kNearestDistance
+                && line.distance <= triview::kFarthestDistance && std::isfinite(line.angle));
     if (!holds)
         std::abort();
     return 0;

@@ -2,6 +2,7 @@
 // presented to it, and watched through a seam.
 #pragma once
 
+#include "app/WindowFigures.h"
 #include "render/DeviceSeam.h"
 #include "render/DeviceSetup.h"
 #include "render/PresentTarget.h"
@@ -19,7 +20,7 @@ struct DeviceRig
     }
 
     std::shared_ptr<DeviceSeam> seam = std::make_shared<DeviceSeam>();
-    PictureTarget target { QSize(633, 601) }; // Picture1's client area
+    PictureTarget target { kPictureArea };
     Direct3DObjects d3d;
     int rootsMade = 0;
 };
