@@ -1,7 +1,9 @@
 // Runtime errors: what every failing operation raises. An error carries the
 // form runtime's number and description and, for file errors, the file and
-// the 1-based line (64 bits: a file may hold more than 2^31 lines); nothing
-// but device set-up and the event dispatcher catches them.
+// the 1-based line (64 bits: a file may hold more than 2^31 lines). Device
+// set-up catches them to answer false; the reader, only to add its file and
+// line; the window's event dispatcher and --render's picture writer report
+// them and end the program.
 #pragma once
 
 #include <cstdint>
