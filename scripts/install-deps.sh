@@ -14,16 +14,18 @@ PACKAGES="
   desktop-file-utils shared-mime-info libglib2.0-bin dpkg-dev file python3
   tumbler dbus python3-gi gir1.2-gnomedesktop-3.0 bubblewrap
   help2man man-db lintian appstream
+  libkf5kio-dev kio-extras
 "
 # (The last lines: the thumbnailer clients the package test asks, tumbler
 # on a private bus and GNOME's factory, which sandboxes with bubblewrap; the
-# manual page's maker; Debian's and AppStream's checkers.)
+# manual page's maker; Debian's and AppStream's checkers; KDE's KIO, to
+# build the thumbnail plugin, and its thumbnail worker, to test it.)
 # The benchmarks also time another viewer, f3d, with hyperfine; the
-# screenshots show Thunar.
+# screenshots show Thunar and Dolphin.
 if [ "${1:-}" = bench ]; then
   PACKAGES="$PACKAGES f3d hyperfine"
 elif [ "${1:-}" = screenshots ]; then
-  PACKAGES="$PACKAGES thunar"
+  PACKAGES="$PACKAGES thunar dolphin"
 fi
 
 missing=""

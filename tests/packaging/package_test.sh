@@ -3,7 +3,9 @@
 # lintian and AppStream accept them: the program, a manual page, a valid
 # desktop entry that opens tri files, the tri file type (as GIO finds it
 # beside the system's types), the thumbnailer, run by tumbler and by GNOME's
-# thumbnail factory as a file manager runs them, the icons, the examples.
+# thumbnail factory as a file manager runs them, the icons, the examples;
+# and, where it is built, KDE's thumbnail plugin in a package of its own, as
+# Dolphin asks for previews through KIO.
 # usage: package_test.sh BUILD_FOLDER
 set -eu
 build=$(realpath "$1")
@@ -103,5 +105,35 @@ if [ "$(id -u)" -eq 0 ]; then
   ! gnome bad.tri gnome-bad.png 2>/dev/null || fail "GNOME's factory made a thumbnail of a bad model"
 else
   echo "package: not root, so GNOME's sandboxed factory is not tried"
+fi
+
+# KDE's plugin, installed beside the viewer, as Dolphin asks for previews:
+# KIO's PreviewJob through KIO's thumbnail worker, with the plugin enabled,
+# and a cache of its own (tumbler's thumbnails are where KIO would look).
+kio_deb=$(ls "$work"/triview-kde-thumbnailer_*.deb 2>/dev/null || true)
+if [ -n "$kio_deb" ]; then
+  lintian --tag-display-limit 0 "$kio_deb" 2>&1 | grep -E '^[EW]: ' && fail "lintian objects to the plugin"
+  dpkg-deb -f "$kio_deb" Depends | grep -q "triview (= $(dpkg-deb -f "$deb" Version))" ||
+    fail "the plugin does not depend on the viewer"
+  dpkg-deb -c "$deb" | grep -q thumbcreator && fail "the viewer's package holds KDE's plugin"
+  dpkg-deb -x "$kio_deb" "$root"
+  [ -s "$share/doc/triview-kde-thumbnailer/copyright" ] || fail "the plugin's package has no copyright"
+  mkdir "$work/kio"
+  XDG_CACHE_HOME="$work/kio-cache" QT_QPA_PLATFORM=offscreen \
+    QT_PLUGIN_PATH=$(echo "$root"/usr/lib/*/qt5/plugins) dbus-run-session -- \
+    "$build/kio/preview_job" "$work/kio" 128 triviewthumbnail "$work/terrain.tri" "$work/bad.tri" \
+    >"$work/kio.log" 2>/dev/null || fail "KIO's preview job did not end well: $(cat "$work/kio.log")"
+  for line in 'plugin triviewthumbnail: Triangle model for model/x-tri' \
+    'preview terrain.tri 128x128' 'failed bad.tri'; do
+    grep -q "^$line\$" "$work/kio.log" || fail "KIO said no '$line': $(cat "$work/kio.log")"
+  done
+  # The very picture the thumbnailer entry makes, transparency and all.
+  triview --render "$work/entry.png" --format png --size 128x128 --fit --transparent -- "$work/terrain.tri"
+  [ "$(compare -metric AE "$work/kio/terrain.tri.png" "$work/entry.png" null: 2>&1)" = 0 ] &&
+    [ "$(convert "$work/kio/terrain.tri.png" -alpha extract "$work/entry.png" -alpha extract \
+      -compose difference -composite -format '%[fx:maxima]' info:)" = 0 ] ||
+    fail "KIO's thumbnail is not the thumbnailer entry's picture"
+else
+  echo "package: KDE's thumbnail plugin is not built, so not tried"
 fi
 echo "package $(basename "$deb") is complete"

@@ -1,0 +1,63 @@
+// KDE's thumbnail plugin for tri models. KIO's thumbnail worker, which runs
+// Qt 5, asks it for a picture; it has `triview --render` (Qt 6) draw it, as
+// the freedesktop thumbnailer entry does, so both give the same picture, and
+// a model that crashes the program cannot take the worker down with it.
+#include <KIO/ThumbnailCreator>
+#include <KPluginFactory>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace {
+
+// A model on a hung file system is given up after this long, so that the
+// worker goes on to the next file.
+constexpr int kTimeoutMs = 30000;
+
+class TriThumbnailCreator final : public KIO::ThumbnailCreator
+{
+    Q_OBJECT
+
+public:
+    TriThumbnailCreator(QObject* parent, const QVariantList& args)
+        : KIO::ThumbnailCreator(parent, args)
+    { }
+
+    KIO::ThumbnailResult create(const KIO::ThumbnailRequest& request) override
+    {
+        const QString file = request.url().toLocalFile();
+        const QSize size = request.targetSize();
+        // Found on PATH, as file managers find the thumbnailer entry's program.
+        const QString program = QStandardPaths::findExecutable(QStringLiteral("triview"));
+        if (file.isEmpty() || size.isEmpty() || program.isEmpty())
+            return KIO::ThumbnailResult::fail();
+
+        QProcess render;
+        render.setProgram(program);
+        render.setArguments({ QStringLiteral("--render"), QStringLiteral("-"),
+            QStringLiteral("--format"), QStringLiteral("png"), QStringLiteral("--size"),
+            QStringLiteral("%1x%2").arg(size.width()).arg(size.height()), QStringLiteral("--fit"),
+            QStringLiteral("--transparent"), QStringLiteral("--"), file });
+        render.setStandardInputFile(QProcess::nullDevice());
+        // Why a model has no thumbnail goes where the worker's own messages go.
+        render.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        render.start();
+        if (!render.waitForFinished(kTimeoutMs)) {
+            render.kill();
+            render.waitForFinished();
+            return KIO::ThumbnailResult::fail();
+        }
+        if (render.exitStatus() != QProcess::NormalExit || render.exitCode() != 0)
+            return KIO::ThumbnailResult::fail();
+        QImage picture;
+        if (!picture.loadFromData(render.readAllStandardOutput(), "PNG"))
+            return KIO::ThumbnailResult::fail();
+        return KIO::ThumbnailResult::pass(picture);
+    }
+};
+
+} // namespace
+
+K_PLUGIN_CLASS_WITH_JSON(TriThumbnailCreator, "triviewthumbnail.json")
+
+#include "TriThumbnailCreator.moc"
