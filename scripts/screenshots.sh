@@ -3,8 +3,9 @@
 # the start dialog, the demonstration model, a loaded example turned with
 # the buttons, and automatic rotation; a picture made by --render; and
 # Thunar showing the examples' thumbnails, made by tumbler through the
-# thumbnailer entry of an installation into a temporary folder (run it as
-# a user other than root, or Thunar shows a warning bar).
+# thumbnailer entry of an installation into a temporary folder, and Dolphin
+# showing them made by KDE's plugin from the same installation, where it is
+# built (run it as a user other than root, or Thunar shows a warning bar).
 # usage: screenshots.sh [PATH_TO_TRIVIEW [OUTPUT_FOLDER]]
 set -eu
 cd "$(dirname "$0")/.."
@@ -86,5 +87,20 @@ HOME=$work/home XDG_CACHE_HOME=$work/home/cache XDG_CONFIG_HOME=$work/home/confi
     thunar '$work/models' & sleep 8
     import -window root -crop 660x300+0+0 '$out/thumbnails.png'
     thunar -q" 2>/dev/null
+
+# Dolphin with the same models, through KIO and KDE's plugin, with the
+# preview plugins it enables by default.
+plugins=$(echo "$work"/prefix/lib/*/qt5/plugins)
+if [ -d "$plugins" ]; then
+  mkdir -p "$work/home/config"
+  printf '[IconsMode]\nIconSize=96\nPreviewSize=96\n' >"$work/home/config/dolphinrc"
+  HOME=$work/home XDG_CACHE_HOME=$work/home/cache XDG_CONFIG_HOME=$work/home/config \
+    XDG_DATA_DIRS=$work/prefix/share:/usr/local/share:/usr/share PATH=$work/prefix/bin:$PATH \
+    QT_PLUGIN_PATH=$plugins dbus-run-session -- sh -c "
+      dolphin --new-window '$work/models' & sleep 10
+      import -window root '$work/dolphin.png'
+      kill \$!" 2>/dev/null
+  convert "$work/dolphin.png" -trim +repage "$out/thumbnails-dolphin.png"
+fi
 
 ls -l "$out"

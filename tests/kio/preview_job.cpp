@@ -1,15 +1,12 @@
 // Asks KIO for previews as Dolphin does: one KIO::PreviewJob over the files
-// named, through KIO's thumbnail worker, with the plugins named enabled.
-// First prints each of those plugins as Dolphin's settings list them,
-// "plugin ID: NAME for MIMETYPES". Then writes each preview to OUTDIR as the
-// file's name plus .png, and prints a line per file, "preview NAME WxH" or
-// "failed NAME", then the time taken.
+// named (absolute), through KIO's thumbnail worker, with the plugins named
+// enabled. Prints those plugins as Dolphin's settings list them, "plugin ID:
+// NAME for MIMETYPES"; then, writing each preview to OUTDIR as NAME.png,
+// "preview NAME WxH" or "failed NAME" for each file. Status 0: the job ended well.
 // usage: preview_job OUTDIR SIZE PLUGIN[,PLUGIN...] FILE...
 #include <KFileItem>
 #include <KIO/PreviewJob>
 #include <KPluginMetaData>
-#include <QElapsedTimer>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QUrl>
@@ -19,10 +16,8 @@ int main(int argc, char* argv[])
 {
     QGuiApplication app(argc, argv);
     const QStringList arguments = app.arguments();
-    if (arguments.size() < 5) {
-        std::fputs("usage: preview_job OUTDIR SIZE PLUGIN[,PLUGIN...] FILE...\n", stderr);
+    if (arguments.size() < 5)
         return 2;
-    }
     const QString outDir = arguments[1];
     const int size = arguments[2].toInt();
     const QStringList plugins = arguments[3].split(QLatin1Char(','));
@@ -32,27 +27,18 @@ int main(int argc, char* argv[])
                 qPrintable(plugin.name()), qPrintable(plugin.mimeTypes().join(QLatin1Char(' '))));
     KFileItemList items;
     for (const QString& file : arguments.mid(4))
-        items.append(KFileItem(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath())));
+        items.append(KFileItem(QUrl::fromLocalFile(file)));
 
     auto* job = KIO::filePreview(items, QSize(size, size), &plugins);
     job->setIgnoreMaximumSize(true);
-    const auto name = [](const KFileItem& item) { return item.url().fileName(); };
     QObject::connect(
         job, &KIO::PreviewJob::gotPreview, [&](const KFileItem& item, const QPixmap& preview) {
-            preview.save(outDir + QLatin1Char('/') + name(item) + QStringLiteral(".png"), "PNG");
+            preview.save(outDir + QLatin1Char('/') + item.name() + QStringLiteral(".png"), "PNG");
             std::printf(
-                "preview %s %dx%d\n", qPrintable(name(item)), preview.width(), preview.height());
+                "preview %s %dx%d\n", qPrintable(item.name()), preview.width(), preview.height());
         });
     QObject::connect(job, &KIO::PreviewJob::failed,
-        [&](const KFileItem& item) { std::printf("failed %s\n", qPrintable(name(item))); });
-    QElapsedTimer clock;
-    clock.start();
-    int status = 0;
-    QObject::connect(job, &KJob::result, [&](KJob* done) {
-        std::printf("done in %lld ms\n", static_cast<long long>(clock.elapsed()));
-        status = done->error() == 0 ? 0 : 1;
-        app.quit();
-    });
-    app.exec();
-    return status;
+        [&](const KFileItem& item) { std::printf("failed %s\n", qPrintable(item.name())); });
+    QObject::connect(job, &KJob::result, [&](KJob* done) { app.exit(done->error() == 0 ? 0 : 1); });
+    return app.exec();
 }

@@ -117,21 +117,18 @@ if [ -n "$kio_deb" ]; then
     fail "the plugin does not depend on the viewer"
   dpkg-deb -c "$deb" | grep -q thumbcreator && fail "the viewer's package holds KDE's plugin"
   dpkg-deb -x "$kio_deb" "$root"
-  [ -s "$share/doc/triview-kde-thumbnailer/copyright" ] || fail "the plugin's package has no copyright"
-  mkdir "$work/kio"
   XDG_CACHE_HOME="$work/kio-cache" QT_QPA_PLATFORM=offscreen \
     QT_PLUGIN_PATH=$(echo "$root"/usr/lib/*/qt5/plugins) dbus-run-session -- \
-    "$build/kio/preview_job" "$work/kio" 128 triviewthumbnail "$work/terrain.tri" "$work/bad.tri" \
+    "$build/kio/preview_job" "$work" 128 triviewthumbnail "$work/terrain.tri" "$work/bad.tri" \
     >"$work/kio.log" 2>/dev/null || fail "KIO's preview job did not end well: $(cat "$work/kio.log")"
   for line in 'plugin triviewthumbnail: Triangle model for model/x-tri' \
     'preview terrain.tri 128x128' 'failed bad.tri'; do
     grep -q "^$line\$" "$work/kio.log" || fail "KIO said no '$line': $(cat "$work/kio.log")"
   done
-  # The very picture the thumbnailer entry makes, transparency and all.
+  # The very pixels the thumbnailer entry makes, transparency and all.
   triview --render "$work/entry.png" --format png --size 128x128 --fit --transparent -- "$work/terrain.tri"
-  [ "$(compare -metric AE "$work/kio/terrain.tri.png" "$work/entry.png" null: 2>&1)" = 0 ] &&
-    [ "$(convert "$work/kio/terrain.tri.png" -alpha extract "$work/entry.png" -alpha extract \
-      -compose difference -composite -format '%[fx:maxima]' info:)" = 0 ] ||
+  pixels() { convert "$1" -depth 8 rgba:- | md5sum; }
+  [ "$(pixels "$work/terrain.tri.png")" = "$(pixels "$work/entry.png")" ] ||
     fail "KIO's thumbnail is not the thumbnailer entry's picture"
 else
   echo "package: KDE's thumbnail plugin is not built, so not tried"
