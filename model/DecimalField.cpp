@@ -276,15 +276,21 @@ void LongNumber::take(std::string_view piece)
     }
 }
 
+bool LongNumber::takeSign(char c, bool& negative, State signState)
+{
+    if (c != '+' && c != '-')
+        return false;
+    negative = c == '-';
+    m_state = signState;
+    return true;
+}
+
 void LongNumber::takeOne(char c)
 {
     switch (m_state) {
     case State::Start:
-        if (c == '+' || c == '-') {
-            m_negative = c == '-';
-            m_state = State::Sign;
+        if (takeSign(c, m_negative, State::Sign))
             return;
-        }
         [[fallthrough]];
     case State::Sign:
         if (!isDigit(c) && c != '.') {
@@ -305,11 +311,8 @@ void LongNumber::takeOne(char c)
             m_state = State::Bad;
         return;
     case State::ExponentStart:
-        if (c == '+' || c == '-') {
-            m_negativeExponent = c == '-';
-            m_state = State::ExponentSign;
+        if (takeSign(c, m_negativeExponent, State::ExponentSign))
             return;
-        }
         [[fallthrough]];
     case State::ExponentSign:
     case State::Exponent:

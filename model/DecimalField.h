@@ -66,6 +66,9 @@ private:
     static constexpr std::int64_t kExponentLimit = 1'000'000'000'000'000;
 
     void takeOne(char c);
+    // A sign where the number or its exponent may start: sets negative and
+    // moves to signState. False for any other character.
+    bool takeSign(char c, bool& negative, State signState);
     void takeDigits(const char* begin, const char* end);
     void takeExponentDigits(const char* begin, const char* end);
 
