@@ -34,7 +34,7 @@ Device& device()
 }
 
 // The program's first frame: start pose, camera at 8.
-constexpr Pose kStartPose { false, 0.0f, { 0, 0, 0 }, 0.0f, 8 };
+constexpr Pose kStartPose { false, 0.0f, { 0, 0, 0 }, 0.0f, kStartDistance };
 
 void load(Device& d, std::int16_t& count)
 {
@@ -77,7 +77,8 @@ void BM_Render(benchmark::State& state)
     Device& d = device();
     std::int16_t count = 0;
     load(d, count);
-    const Pose turning { true, 12.5f, {}, 0.0f, 8 }; // by the clock, as most frames are
+    const Pose turning { true, 12.5f, {}, 0.0f,
+        kStartDistance }; // by the clock, as most frames are
     for (auto _ : state)
         Render(d.d3d, count, turning);
 }

@@ -12,14 +12,14 @@ namespace triview {
 
 // Where a frame sees the model from: turned by the clock about (1, 2, 1),
 // or about axis by angle; and the camera's distance factor (the window's
-// scroll bar, 1 to 15).
+// scroll bar). Every caller gives all five.
 struct Pose
 {
-    bool byClock = false;
-    float clock = 0.0f; // seconds since midnight, when byClock
-    D3DVECTOR axis {};
-    float angle = 0.0f;
-    std::int16_t distance = 8;
+    bool byClock;
+    float clock; // seconds since midnight, when byClock
+    D3DVECTOR axis;
+    float angle;
+    std::int16_t distance;
 };
 
 // Draws TriangleCount triangles of d3d.VertexBuffer and presents them. Does

@@ -29,7 +29,7 @@ struct FrameTest : testing::Test, test::DeviceRig
     }
 };
 
-constexpr Pose kStartPose { false, 0.0f, { 0, 0, 0 }, 0.0f, 8 };
+constexpr Pose kStartPose { false, 0.0f, { 0, 0, 0 }, 0.0f, kStartDistance };
 
 TEST_F(FrameTest, DemonstrationModelMatchesItsGoldens)
 {
