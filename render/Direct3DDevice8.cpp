@@ -69,11 +69,17 @@ GlShader compileShader(GlContext& context, GLenum type, const char* source)
     return {};
 }
 
-GlProgram linkProgram(GlContext& context)
+// The device's own shaders, or those a test set on its seam.
+GlProgram linkProgram(GlContext& context, const DeviceSeam* seam)
 {
     auto& gl = context.gl();
-    const GlShader vertex = compileShader(context, GL_VERTEX_SHADER, vertexShaderSource);
-    const GlShader fragment = compileShader(context, GL_FRAGMENT_SHADER, fragmentShaderSource);
+    const auto source = [](const char* own, const std::string* replaced) {
+        return replaced && !replaced->empty() ? replaced->c_str() : own;
+    };
+    const GlShader vertex = compileShader(context, GL_VERTEX_SHADER,
+        source(vertexShaderSource, seam ? &seam->vertexShader() : nullptr));
+    const GlShader fragment = compileShader(context, GL_FRAGMENT_SHADER,
+        source(fragmentShaderSource, seam ? &seam->fragmentShader() : nullptr));
     if (!vertex || !fragment)
         return {};
     GlProgram program(context, gl.glCreateProgram());
@@ -114,7 +120,7 @@ HRESULT Direct3DDevice8::create(PresentTarget& target, QSize backBuffer, bool al
         new Direct3DDevice8(context, target, backBuffer, std::move(seam)));
     device->m_alpha = alpha;
     auto& gl = context->gl();
-    device->m_program = linkProgram(*context);
+    device->m_program = linkProgram(*context, device->m_seam.get());
     if (!device->m_program)
         return D3DERR_NOTAVAILABLE;
     device->m_matrixLocation

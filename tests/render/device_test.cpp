@@ -63,6 +63,35 @@ TEST_F(DeviceSetUp, CleanupReleasesWhatThereIsInOrderAndKeepsTheRoot)
     EXPECT_TRUE(d3d.DxRoot);
 }
 
+TEST(InitD3D, ADriverThatRefusesTheShadersSaysWhyAndNoDeviceIsMade)
+{
+    // Handed to the real driver, which must refuse each; empty: the device's own.
+    const struct
+    {
+        const char* vertex;
+        const char* fragment;
+        const char* refused;
+    } cases[] = {
+        { "#version 330 core\nvoid main() { gl_Position = notDeclared; }", "", "vertex shader" },
+        { "", "#version 330 core\nvoid main() { notDeclared = 1.0; }", "fragment shader" },
+        // Compiles, but has nothing to run.
+        { "#version 330 core\nvoid helper() { }", "", "shader program" },
+    };
+    for (const auto& c : cases) {
+        test::DeviceRig setUp;
+        setUp.seam->replaceShaders(c.vertex, c.fragment);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(setUp.init(), vbFalse) << c.refused;
+        const std::string said = testing::internal::GetCapturedStderr();
+        const std::string expected = std::string("triview: the OpenGL driver refused the ") + c.refused + ": ";
+        EXPECT_EQ(said.rfind(expected, 0), 0u) << said;
+        // The driver's own words follow, on that one line.
+        EXPECT_GT(said.size(), expected.size() + 1) << said;
+        EXPECT_EQ(said.back(), '\n');
+        EXPECT_FALSE(setUp.d3d.D3DDevice);
+    }
+}
+
 struct DeviceBuffers : testing::Test, test::DeviceRig
 {
     void SetUp() override
