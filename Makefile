@@ -7,7 +7,7 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 CTEST_ARGS ?=
 
-.PHONY: all deps configure build run test test-size mutate goldens bench examples screenshots clean
+.PHONY: all deps configure build run test test-size mutate goldens bench examples screenshots package clean
 
 all: build
 
@@ -45,6 +45,11 @@ test-size:
 # MUTANTS="id ..." tries only those.
 mutate: deps
 	./scripts/mutate.py --jobs $(JOBS) $(MUTANTS)
+
+# The Debian packages of the release this runs on, in $(BUILD): triview's,
+# and triview-kde-thumbnailer's where KDE's plugin is built.
+package: build
+	cd $(BUILD) && cpack
 
 bench: build
 	@./scripts/install-deps.sh bench

@@ -6,7 +6,7 @@ set -eu
 
 PACKAGES="
   g++ make cmake pkg-config
-  qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libgl-dev libegl-dev libegl-mesa0 libxcb1-dev libxkbcommon-dev libpng-dev
+  qt6-base-dev qt6-translations-l10n libgl-dev libegl-dev libegl-mesa0 libxcb1-dev libxkbcommon-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   xvfb xauth libgl1-mesa-dri xdotool x11-utils imagemagick
@@ -14,8 +14,13 @@ PACKAGES="
   desktop-file-utils shared-mime-info libglib2.0-bin dpkg-dev file python3
   tumbler dbus python3-gi gir1.2-gnomedesktop-3.0 bubblewrap
   help2man man-db lintian appstream
-  libkf5kio-dev kio-extras
 "
+# KDE's thumbnail worker is KDE Frameworks 6 from Debian 13 on, 5 before.
+. /etc/os-release
+case ${VERSION_ID:-} in
+  12) PACKAGES="$PACKAGES libkf5kio-dev kio-extras" ;;
+  *) PACKAGES="$PACKAGES libkf6kio-dev kio-extras" ;;
+esac
 # (The last lines: the thumbnailer clients the package test asks, tumbler
 # on a private bus and GNOME's factory, which sandboxes with bubblewrap; the
 # manual page's maker; Debian's and AppStream's checkers; KDE's KIO, to

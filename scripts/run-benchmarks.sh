@@ -9,7 +9,7 @@ for bench in "$build"/bench/*_bench; do
 done
 echo "== render_vs_f3d"
 "$(dirname "$0")/../bench/render_vs_f3d.sh" "$build"
-if [ -x "$build/kio/preview_job" ]; then
+if [ -x "$build/kio6/preview_job" ] || [ -x "$build/kio5/preview_job" ]; then
   echo "== kio_thumbnail"
   "$(dirname "$0")/../bench/kio_thumbnail.sh" "$build"
 fi

@@ -1,9 +1,11 @@
 // Asks KIO for previews as Dolphin does: one KIO::PreviewJob over the files
 // named (absolute), through KIO's thumbnail worker, with the plugins named
-// enabled. Prints those plugins as Dolphin's settings list them, "plugin ID:
-// NAME for MIMETYPES"; then, writing each preview to OUTDIR as NAME.png,
-// "preview NAME WxH" or "failed NAME" for each file. Status 0: the job ended well.
-// usage: preview_job OUTDIR SIZE PLUGIN[,PLUGIN...] FILE...
+// enabled: a list, or "default" for those Dolphin enables where its preview
+// settings were never changed, or "all". Prints those plugins as Dolphin's
+// settings list them, "plugin ID: NAME for MIMETYPES"; then, writing each
+// preview to OUTDIR as NAME.png, "preview NAME WxH" or "failed NAME" for each
+// file. Status 0: the job ended well. Builds with KDE Frameworks 5 and 6.
+// usage: preview_job OUTDIR SIZE default|all|PLUGIN[,PLUGIN...] FILE...
 #include <KFileItem>
 #include <KIO/PreviewJob>
 #include <KPluginMetaData>
@@ -20,8 +22,16 @@ int main(int argc, char* argv[])
         return 2;
     const QString outDir = arguments[1];
     const int size = arguments[2].toInt();
-    const QStringList plugins = arguments[3].split(QLatin1Char(','));
-    for (const KPluginMetaData& plugin : KIO::PreviewJob::availableThumbnailerPlugins())
+    QStringList plugins = arguments[3].split(QLatin1Char(','));
+    const auto available = KIO::PreviewJob::availableThumbnailerPlugins();
+    if (arguments[3] == QLatin1String("default"))
+        plugins = KIO::PreviewJob::defaultPlugins();
+    else if (arguments[3] == QLatin1String("all")) {
+        plugins.clear();
+        for (const KPluginMetaData& plugin : available)
+            plugins.append(plugin.pluginId());
+    }
+    for (const KPluginMetaData& plugin : available)
         if (plugins.contains(plugin.pluginId()))
             std::printf("plugin %s: %s for %s\n", qPrintable(plugin.pluginId()),
                 qPrintable(plugin.name()), qPrintable(plugin.mimeTypes().join(QLatin1Char(' '))));

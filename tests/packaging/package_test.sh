@@ -16,7 +16,7 @@ fail() { echo "package: $*" >&2; exit 1; }
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >/dev/null
 deb=$(ls "$work"/triview_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6widgets6 libegl1 libegl-mesa0 qt6-qpa-plugins qt6-translations-l10n libgl1-mesa-dri fonts-arphic-uming \
+for needed in libqt6widgets6 libegl1 libqt6gui6 libegl-mesa0 qt6-translations-l10n libgl1-mesa-dri fonts-arphic-uming \
   fonts-urw-base35; do
   echo "$depends" | grep -q "$needed" || fail "does not depend on $needed"
 done
@@ -84,7 +84,8 @@ dbus-run-session -- sh -c "gdbus call --session --dest org.freedesktop.thumbnail
   normal default 0 >/dev/null
   for _ in \$(seq 200); do [ -e '$(thumbnail terrain.tri)' ] && break; sleep 0.1; done" 2>/dev/null
 # The model fills a thumbnail (all but a small margin) on a transparent ground.
-fills() { [ "$(convert "$1" -trim -format '%[channels] %[fx:max(w,h) >= 0.85 * max(page.width, page.height)]' info:)" = "srgba 1" ]; }
+picture_check=$build/tests/picture_check
+fills() { "$picture_check" fills "$1" 0.85; }
 fills "$(thumbnail terrain.tri)" || fail "tumbler made no thumbnail that the model fills"
 [ ! -e "$(thumbnail bad.tri)" ] || fail "tumbler made a thumbnail of a bad model"
 
@@ -92,7 +93,7 @@ fills "$(thumbnail terrain.tri)" || fail "tumbler made no thumbnail that the mod
 exec_line=$(sed -n 's/^Exec=//p' "$share/thumbnailers/triview.thumbnailer")
 nemo_out=$(mktemp "$work/.gnome_desktop_thumbnail.XXXXXX")
 eval "set -- $(echo "$exec_line" | sed "s|%i|'$work/terrain.tri'|; s|%o|'$nemo_out'|; s|%s|64|g")"
-"$@" && [ "$(identify -format %wx%h "$nemo_out")" = 64x64 ] || fail "no thumbnail under Nemo's name"
+"$@" && [ "$("$picture_check" size "$nemo_out")" = 64x64 ] || fail "no thumbnail under Nemo's name"
 
 # GNOME's factory runs it in a sandbox that sees only /usr of the system:
 # the package's program goes there in a mount namespace of the test's own.
@@ -108,28 +109,42 @@ else
 fi
 
 # KDE's plugin, installed beside the viewer, as Dolphin asks for previews:
-# KIO's PreviewJob through KIO's thumbnail worker, with the plugin enabled,
-# and a cache of its own (tumbler's thumbnails are where KIO would look).
+# KIO's PreviewJob through KIO's thumbnail worker of each KDE Frameworks
+# version it is built for, with only the plugin enabled, with those Dolphin
+# enables by default, and with all of them (where a text preview could win),
+# each with a cache of its own (tumbler's thumbnails are where KIO would look).
 kio_deb=$(ls "$work"/triview-kde-thumbnailer_*.deb 2>/dev/null || true)
 if [ -n "$kio_deb" ]; then
   lintian --tag-display-limit 0 "$kio_deb" 2>&1 | grep -E '^[EW]: ' && fail "lintian objects to the plugin"
-  dpkg-deb -f "$kio_deb" Depends | grep -q "triview (= $(dpkg-deb -f "$deb" Version))" ||
+  kio_depends=$(dpkg-deb -f "$kio_deb" Depends)
+  echo "$kio_depends" | grep -q "triview (= $(dpkg-deb -f "$deb" Version))" ||
     fail "the plugin does not depend on the viewer"
+  [ -x "$build/kio5/preview_job" ] || ! echo "$kio_depends" | grep -q qt5 ||
+    fail "the plugin for KDE Frameworks 6 pulls Qt 5: $kio_depends"
   dpkg-deb -c "$deb" | grep -q thumbcreator && fail "the viewer's package holds KDE's plugin"
   dpkg-deb -x "$kio_deb" "$root"
-  XDG_CACHE_HOME="$work/kio-cache" QT_QPA_PLATFORM=offscreen \
-    QT_PLUGIN_PATH=$(echo "$root"/usr/lib/*/qt5/plugins) dbus-run-session -- \
-    "$build/kio/preview_job" "$work" 128 triviewthumbnail "$work/terrain.tri" "$work/bad.tri" \
-    >"$work/kio.log" 2>/dev/null || fail "KIO's preview job did not end well: $(cat "$work/kio.log")"
-  for line in 'plugin triviewthumbnail: Triangle model for model/x-tri' \
-    'preview terrain.tri 128x128' 'failed bad.tri'; do
-    grep -q "^$line\$" "$work/kio.log" || fail "KIO said no '$line': $(cat "$work/kio.log")"
-  done
-  # The very pixels the thumbnailer entry makes, transparency and all.
   triview --render "$work/entry.png" --format png --size 128x128 --fit --transparent -- "$work/terrain.tri"
-  pixels() { convert "$1" -depth 8 rgba:- | md5sum; }
-  [ "$(pixels "$work/terrain.tri.png")" = "$(pixels "$work/entry.png")" ] ||
-    fail "KIO's thumbnail is not the thumbnailer entry's picture"
+  for kf in 6 5; do
+    [ -x "$build/kio$kf/preview_job" ] || continue
+    plugins_dir=$(echo "$root"/usr/lib/*/qt$kf/plugins)
+    [ -f "$plugins_dir/kf$kf/thumbcreator/triviewthumbnail.so" ] ||
+      fail "the package has no plugin for KDE Frameworks $kf"
+    for enabled in triviewthumbnail default all; do
+      out=$work/kio$kf-$enabled
+      mkdir "$out"
+      XDG_CACHE_HOME="$out/cache" QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=$plugins_dir dbus-run-session -- \
+        "$build/kio$kf/preview_job" "$out" 128 "$enabled" "$work/terrain.tri" "$work/bad.tri" \
+        >"$out/log" 2>/dev/null || fail "KIO $kf's preview job ($enabled) did not end well: $(cat "$out/log")"
+      for line in 'plugin triviewthumbnail: Triangle model for model/x-tri' \
+        'preview terrain.tri 128x128' 'failed bad.tri'; do
+        grep -q "^$line\$" "$out/log" || fail "KIO $kf ($enabled) said no '$line': $(cat "$out/log")"
+      done
+      # The very pixels the thumbnailer entry makes, transparency and all.
+      "$picture_check" same "$out/terrain.tri.png" "$work/entry.png" ||
+        fail "KIO $kf's thumbnail ($enabled) is not the thumbnailer entry's picture"
+    done
+    echo "package: KIO $kf's thumbnail worker shows the model"
+  done
 else
   echo "package: KDE's thumbnail plugin is not built, so not tried"
 fi
