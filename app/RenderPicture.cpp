@@ -69,6 +69,12 @@ QImage draw(const CommandLine& line, Direct3DObjects& d3d, RuntimeServices& runt
 
 } // namespace
 
+QImage drawPicture(const CommandLine& line, Direct3DObjects& d3d)
+{
+    ConsoleRuntime runtime;
+    return draw(line, d3d, runtime);
+}
+
 int renderPicture(const CommandLine& line, Direct3DObjects& d3d)
 {
     if (line.file && sameFile(line.output, *line.file)) {

@@ -3,6 +3,8 @@
 // thumbnails, the model filling the picture on a transparent background.
 #pragma once
 
+#include <QImage>
+
 namespace triview {
 
 struct CommandLine;
@@ -16,5 +18,10 @@ struct Direct3DObjects;
 // failure, 2 for a refusal. The device is made in d3d and left there, for
 // the caller to release or, ending the process, not to.
 int renderPicture(const CommandLine& line, Direct3DObjects& d3d);
+
+// The picture alone, for a caller that keeps it in memory: raises what
+// renderPicture reports (RuntimeError, ProgramEnded for a device that
+// cannot be made), after writing the start-up message, if any, to stderr.
+QImage drawPicture(const CommandLine& line, Direct3DObjects& d3d);
 
 } // namespace triview

@@ -11,7 +11,7 @@ PACKAGES="
   clang libclang-rt-dev
   xvfb xauth libgl1-mesa-dri xdotool x11-utils imagemagick
   fonts-arphic-uming fonts-urw-base35
-  desktop-file-utils shared-mime-info libglib2.0-bin dpkg-dev file python3
+  desktop-file-utils shared-mime-info libglib2.0-bin dpkg-dev file python3 python3-pil
   tumbler dbus python3-gi gir1.2-gnomedesktop-3.0 bubblewrap
   help2man man-db lintian appstream
 "

@@ -90,7 +90,9 @@ HOME=$work/home XDG_CACHE_HOME=$work/home/cache XDG_CONFIG_HOME=$work/home/confi
 
 # Dolphin with the same models, through KIO and KDE's plugin, with the
 # preview plugins it enables by default.
-plugins=$(echo "$work"/prefix/lib/*/qt5/plugins)
+# Plasma 6's Dolphin where the plugin is built for KDE Frameworks 6, else 5's.
+plugins=$(echo "$work"/prefix/lib/*/qt6/plugins)
+[ -d "$plugins/kf6" ] || plugins=$(echo "$work"/prefix/lib/*/qt5/plugins)
 if [ -d "$plugins" ]; then
   mkdir -p "$work/home/config"
   printf '[IconsMode]\nIconSize=96\nPreviewSize=96\n' >"$work/home/config/dolphinrc"

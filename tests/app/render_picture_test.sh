@@ -3,13 +3,13 @@
 # pictures against the goldens, its errors (status 1, the report, the output
 # as it was), every kind of output it may be given, a signal while a new
 # picture is written, and the window's own refusal to start without a display.
-# usage: render_picture_test.sh TRIVIEW GOLDEN_FOLDER EXAMPLES_FOLDER INTERRUPT_PRELOAD PICTURE_CHECK
+# usage: render_picture_test.sh TRIVIEW GOLDEN_FOLDER EXAMPLES_FOLDER INTERRUPT_PRELOAD
 set -eu
 viewer=$(realpath "$1")
 golden=$(realpath "$2")
 examples=$(realpath "$3")
 interrupt=$(realpath "$4")
-picture_check=$(realpath "$5")
+picture_check=$(realpath "$(dirname "$0")/../support/picture_check.py")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -27,16 +27,19 @@ expect() { # expect STATUS PATTERN COMMAND...: its status, and what it says matc
   [ "$status" -eq "$want" ] && cat out err | grep -q -- "$pattern" || fail "$*: status $status, $(cat err)"
 }
 is_png() { [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ]; }
-same_picture() { "$picture_check" same "$1" "$2"; } # colour and transparency alike
+same_picture() { /usr/bin/python3 "$picture_check" same "$1" "$2"; } # colour and transparency alike
 
 expect 0 '--render OUT' "$viewer" --help
 expect 2 '^usage: triview' "$viewer" --render x.png --distance 16
 [ ! -e x.png ] || fail "a usage error wrote a picture"
 
-# The window's start pose is the frame test's golden; the thumbnailer's
-# framing, on a transparent background, has its own.
+# The window's start pose, and a model turned as the buttons turn it, are
+# the frame test's goldens; the thumbnailer's framing, on a transparent
+# background, has its own.
 run --render demo.png && [ "$status" -eq 0 ] || fail "--render: status $status, $(cat err)"
 same_picture demo.png "$golden/demo-start.png" || fail "the demonstration model differs from its golden"
+run --render cube.png --turn x:0.6 --distance 6 -- "$examples/cube.tri" && same_picture cube.png "$golden/cube.png" ||
+  fail "the turned cube differs from its golden: status $status, $(cat err)"
 run --render thumb.png --size 128x128 --fit --transparent && [ "$status" -eq 0 ] &&
   same_picture thumb.png "$golden/demo-thumbnail.png" || fail "the thumbnail differs from its golden"
 

@@ -4,10 +4,9 @@
 # command line, relative to the working folder, and see its count, then the
 # model; name a missing one there, after "--" and named like an option of
 # Qt's, and read the report, under the program's own title (status 1).
-# usage: e2e_test.sh PATH_TO_TRIVIEW PATH_TO_PICTURE_CHECK
+# usage: e2e_test.sh PATH_TO_TRIVIEW
 set -eu
 viewer=$(realpath "$1")
-picture_check=$(realpath "$2")
 xdriver_source=$0
 . "$(dirname "$0")/xdriver.sh"
 examples=$(cd "$(dirname "$0")/../../examples" && pwd)

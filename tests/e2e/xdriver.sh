@@ -1,7 +1,5 @@
 # Helpers for driving triview on an X display (sourced, POSIX sh): find its
-# windows, answer them, close them as a window manager would, look at them
-# (through the tests' picture_check, whose path the sourcing script sets in
-# picture_check).
+# windows, answer them, close them as a window manager would, look at them.
 xdriver_dir=$(cd "$(dirname "${xdriver_source:-$0}")" && pwd)
 
 # Prints the id of the visible window titled exactly $1 of process $2, waiting
@@ -22,11 +20,13 @@ close_window() { python3 "$xdriver_dir/close_window.py" "$1"; }
 
 # Prints the picture area's place in a screenshot of the window of viewer $1
 # (its --render draws at that size by default): WxH+8+8.
-picture_area() { echo "$("$1" --render - | "$picture_check" size -)+8+8"; }
+picture_area() { "$1" --render - | identify -format '%wx%h+8+8' -; }
 
 # Prints the mean brightness (0 to 1) of the picture area in screenshot $1
 # of viewer $2's window.
-picture_brightness() { "$picture_check" brightness "$1" "$(picture_area "$2")"; }
+picture_brightness() {
+  convert "$1" -crop "$(picture_area "$2")" +repage -colorspace Gray -format '%[fx:mean]' info:
+}
 
 # Waits up to 30 s (sanitizer builds end slowly) for child process $1 and
 # sets exit_status. Not in a $(...): the process is a child of this shell.

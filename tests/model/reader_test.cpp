@@ -65,41 +65,6 @@ TEST(ReadNumbers, GiveTheNearestFloatsWhereverTheLineEndsFall)
         }
 }
 
-TEST(ReadNumbers, ReadAsFromCharsReadsThem)
-{
-    // Decimals of every shape the short way takes, and just past it.
-    std::mt19937 random(7);
-    std::string text;
-    std::vector<std::string> numbers;
-    for (int i = 0; i < 60000; ++i) {
-        const auto digits = [&](int most) {
-            std::string d(std::uniform_int_distribution(0, most)(random), '0');
-            for (char& c : d)
-                c = static_cast<char>('0' + random() % 10);
-            return d;
-        };
-        const std::string sign = random() % 3 == 0 ? "-" : "";
-        std::string number = digits(9);
-        if (random() % 2 != 0 || number.empty())
-            number += "." + digits(12) + (random() % 2 != 0 ? "5" : "");
-        if (number == ".")
-            number = "0.";
-        numbers.push_back(sign + number);
-        text += numbers.back() + (i % 6 == 5 ? "\r\n" : ",");
-    }
-    TextInputFile file = TextInputFile::fromText("numbers.tri", text);
-    float group[6];
-    for (std::size_t i = 0; i < numbers.size(); ++i) {
-        if (i % 6 == 0)
-            file.inputNumbers(group);
-        float expected = 0;
-        std::from_chars(numbers[i].data(), numbers[i].data() + numbers[i].size(), expected);
-        ASSERT_EQ(
-            std::bit_cast<std::uint32_t>(group[i % 6]), std::bit_cast<std::uint32_t>(expected))
-            << numbers[i];
-    }
-}
-
 TEST(ReadNumbers, BadFieldsRaiseWithFileLineAndTheField)
 {
     const struct

@@ -9,6 +9,7 @@
 # usage: package_test.sh BUILD_FOLDER
 set -eu
 build=$(realpath "$1")
+tests=$(realpath "$(dirname "$0")/..")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "package: $*" >&2; exit 1; }
@@ -84,8 +85,8 @@ dbus-run-session -- sh -c "gdbus call --session --dest org.freedesktop.thumbnail
   normal default 0 >/dev/null
   for _ in \$(seq 200); do [ -e '$(thumbnail terrain.tri)' ] && break; sleep 0.1; done" 2>/dev/null
 # The model fills a thumbnail (all but a small margin) on a transparent ground.
-picture_check=$build/tests/picture_check
-fills() { "$picture_check" fills "$1" 0.85; }
+picture_check() { /usr/bin/python3 "$tests/support/picture_check.py" "$@"; }
+fills() { picture_check fills "$1" 0.85; }
 fills "$(thumbnail terrain.tri)" || fail "tumbler made no thumbnail that the model fills"
 [ ! -e "$(thumbnail bad.tri)" ] || fail "tumbler made a thumbnail of a bad model"
 
@@ -93,7 +94,7 @@ fills "$(thumbnail terrain.tri)" || fail "tumbler made no thumbnail that the mod
 exec_line=$(sed -n 's/^Exec=//p' "$share/thumbnailers/triview.thumbnailer")
 nemo_out=$(mktemp "$work/.gnome_desktop_thumbnail.XXXXXX")
 eval "set -- $(echo "$exec_line" | sed "s|%i|'$work/terrain.tri'|; s|%o|'$nemo_out'|; s|%s|64|g")"
-"$@" && [ "$("$picture_check" size "$nemo_out")" = 64x64 ] || fail "no thumbnail under Nemo's name"
+"$@" && [ "$(identify -format %wx%h "$nemo_out")" = 64x64 ] || fail "no thumbnail under Nemo's name"
 
 # GNOME's factory runs it in a sandbox that sees only /usr of the system:
 # the package's program goes there in a mount namespace of the test's own.
@@ -127,8 +128,6 @@ if [ -n "$kio_deb" ]; then
   for kf in 6 5; do
     [ -x "$build/kio$kf/preview_job" ] || continue
     plugins_dir=$(echo "$root"/usr/lib/*/qt$kf/plugins)
-    [ -f "$plugins_dir/kf$kf/thumbcreator/triviewthumbnail.so" ] ||
-      fail "the package has no plugin for KDE Frameworks $kf"
     for enabled in triviewthumbnail default all; do
       out=$work/kio$kf-$enabled
       mkdir "$out"
@@ -140,7 +139,7 @@ if [ -n "$kio_deb" ]; then
         grep -q "^$line\$" "$out/log" || fail "KIO $kf ($enabled) said no '$line': $(cat "$out/log")"
       done
       # The very pixels the thumbnailer entry makes, transparency and all.
-      "$picture_check" same "$out/terrain.tri.png" "$work/entry.png" ||
+      picture_check same "$out/terrain.tri.png" "$work/entry.png" ||
         fail "KIO $kf's thumbnail ($enabled) is not the thumbnailer entry's picture"
     done
     echo "package: KIO $kf's thumbnail worker shows the model"

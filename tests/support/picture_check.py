@@ -1,0 +1,32 @@
+"""How the script tests compare pictures, read through Pillow, so that no
+check depends on an image tool's output formats (they changed between
+ImageMagick 6 and 7).
+  picture_check.py same A B       0: same size and RGBA in every pixel
+  picture_check.py fills FILE F   0: the ground (the corner) is transparent and
+                                  what differs from it spans F of the larger side
+A check that does not hold, a picture that cannot be read and wrong
+arguments end with a status other than 0."""
+import functools
+import sys
+from PIL import Image, ImageChops
+
+
+def load(path):
+    return Image.open(path).convert("RGBA")
+
+
+command, *args = sys.argv[1:] or ["usage"]
+if command == "same" and len(args) == 2:
+    a, b = load(args[0]), load(args[1])
+    sys.exit(a.size != b.size or a.tobytes() != b.tobytes())
+elif command == "fills" and len(args) == 2:
+    picture = load(args[0])
+    ground = picture.getpixel((0, 0))
+    difference = ImageChops.difference(picture, Image.new("RGBA", picture.size, ground))
+    # One band, since Pillow's box of an RGBA picture came to look at alpha alone.
+    differs = functools.reduce(ImageChops.lighter, difference.split())
+    left, top, right, bottom = differs.getbbox() or (0, 0, 0, 0)
+    span = max(right - left, bottom - top)
+    sys.exit(ground[3] != 0 or span < float(args[1]) * max(picture.size))
+else:
+    sys.exit("usage: picture_check.py same A B | fills FILE F")
