@@ -39,6 +39,8 @@ TEST(ReadNumbers, GiveTheNearestFloatsWhereverTheLineEndsFall)
         { "-1.5,+2e0,3e2,-4E-1,.5,6.\r\n", { -1.5f, 2, 300, -0.4f, 0.5f, 6 } },
         { "0.1 16777217 3.4028235e38 1e-45 -0 2.5e+1\r\n",
             { 0.1f, 16777216.0f, FLT_MAX, 1.4e-45f, -0.0f, 25 } },
+        // Eight digits: the nearest float, not the quotient of a rounded 16786583.
+        { "1678658.3 1 2 3 4 5\r\n", { 1678658.25f, 1, 2, 3, 4, 5 } },
         // Below the float range a number reads as the nearest float, zero or subnormal.
         { "1e-50 -1e-50 1e-400 -1e-400 0.5e-45 7.1e-46\r\n", { 0, -0.0f, 0, -0.0f, 0, 1.4e-45f } },
         // Longer than any window: only the first 800 digits and the rest's
