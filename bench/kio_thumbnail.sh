@@ -3,11 +3,11 @@
 # pixels, in one hyperfine run: the freedesktop thumbnailer entry's command
 # once per file, as tumbler runs it, beside KDE's plugin asked for all ten by
 # one KIO PreviewJob, as Dolphin asks when a folder opens (through KIO's
-# thumbnail worker, with an empty thumbnail cache each time); and, where KDE
-# Frameworks 6 is, beside a plugin that draws in the worker's own process
-# (bench/kio_in_process). The file type comes from the package's
-# definition, as when it is installed. The plugin is the build's for KDE
-# Frameworks 6 where there is one, else 5's.
+# thumbnail worker, with an empty thumbnail cache each time). The plugin is
+# the build's for KDE Frameworks 6 where there is one (it draws in the
+# worker's process), timed beside the same plugin running triview as the
+# Frameworks 5 one does (bench/CMakeLists.txt); else 5's. The file type comes
+# from the package's definition, as when it is installed.
 #   bench/kio_thumbnail.sh [BUILD_FOLDER]
 set -eu
 build=$(realpath "${1:-build}")
@@ -32,9 +32,9 @@ set -- -n "thumbnailer entry, 10 files" \
   "for f in $files; do $(echo "$exec_line" | sed 's/%o/$f.png/; s/%i/$f/'); done" \
   -n "KIO plugin, 10 files in one PreviewJob" \
   "dbus-run-session -- $kio/preview_job $work/out 256 triviewthumbnail $files"
-if [ -e "$build/bench/plugins/kf6/thumbcreator/triviewthumbnail-in-process.so" ]; then
-  set -- "$@" -n "KIO plugin drawing in process, 10 files in one PreviewJob" \
-    "dbus-run-session -- $kio/preview_job $work/out 256 triviewthumbnail-in-process $files"
+if [ -e "$build/bench/plugins/kf6/thumbcreator/triviewthumbnail-process.so" ]; then
+  set -- "$@" -n "KIO plugin running triview, 10 files in one PreviewJob" \
+    "dbus-run-session -- $kio/preview_job $work/out 256 triviewthumbnail-process $files"
 fi
 hyperfine --warmup 2 --runs 10 --prepare "rm -rf $work/cache/thumbnails" "$@"
 echo "(divide by ten for the time per thumbnail)"

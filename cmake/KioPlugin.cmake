@@ -1,13 +1,40 @@
-# KDE's thumbnail plugin (kio/) is a project of its own, configured here once
-# for each KDE Frameworks version whose KIO development files are found (6:
-# libkf6kio-dev, Plasma 6; 5: libkf5kio-dev, Plasma 5), built with the viewer
-# in kio6/ and kio5/ and installed as the component "kio". Not with the
-# sanitizers: KIO's thumbnail worker, which loads it, is not built with them.
-# Sets TRIVIEW_KIO_BUILT and TRIVIEW_KIO_VERSIONS (the versions built).
+# KDE's thumbnail plugin, installed as the component "kio", for each version
+# of KDE Frameworks whose KIO development files are found:
+# - 6 (libkf6kio-dev, Plasma 6): Qt 6 like the viewer, so built here, from
+#   kio/InProcessThumbnailCreator.cpp, drawing with the viewer's libraries in
+#   the worker's process; in kio6/, with its preview_job test client.
+# - 5 (libkf5kio-dev, Plasma 5): kio/, a Qt 5 project of its own that runs
+#   triview, configured here and built with the viewer in kio5/.
+# Not with the sanitizers: KIO's thumbnail worker, which loads it, is not
+# built with them. Sets TRIVIEW_KIO_BUILT and TRIVIEW_KIO_VERSIONS.
 set(TRIVIEW_KIO_BUILT OFF)
 set(TRIVIEW_KIO_VERSIONS)
 if(TRIVIEW_KIO_PLUGIN STREQUAL "OFF" OR TRIVIEW_SANITIZE)
     return()
+endif()
+
+find_package(KF6KIO 6.0 CONFIG QUIET)
+if(KF6KIO_FOUND)
+    message(STATUS "KDE's thumbnail plugin for KDE Frameworks 6 is built in ${PROJECT_BINARY_DIR}/kio6")
+    list(APPEND TRIVIEW_KIO_VERSIONS 6)
+    # Static libraries linked into a plugin.
+    set_target_properties(triview_app triview_model triview_render triview_reader triview_runtime
+                          PROPERTIES POSITION_INDEPENDENT_CODE ON)
+    add_library(triviewthumbnail MODULE ${PROJECT_SOURCE_DIR}/kio/InProcessThumbnailCreator.cpp)
+    # moc embeds the plugin's metadata: a change to it runs moc again.
+    set_property(TARGET triviewthumbnail PROPERTY AUTOMOC_DEPEND_FILTERS K_PLUGIN_CLASS_WITH_JSON
+        "[\n^][ \t]*K_PLUGIN_CLASS_WITH_JSON[ \t\n]*\\([^,]*,[ \t\n]*\"([^\"]+)\"")
+    target_link_libraries(triviewthumbnail PRIVATE triview_app KF6::KIOGui)
+    # Laid out as in Qt's plugin folder, so QT_PLUGIN_PATH can point at the build.
+    set_target_properties(triviewthumbnail PROPERTIES PREFIX ""
+        LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/kio6/plugins/kf6/thumbcreator)
+    install(TARGETS triviewthumbnail LIBRARY DESTINATION ${QT6_INSTALL_PLUGINS}/kf6/thumbcreator
+            COMPONENT kio)
+    if(TRIVIEW_TESTS)
+        add_executable(preview_job ${PROJECT_SOURCE_DIR}/tests/kio/preview_job.cpp)
+        target_link_libraries(preview_job PRIVATE KF6::KIOWidgets)
+        set_target_properties(preview_job PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/kio6)
+    endif()
 endif()
 
 set(kio_flags -Wall -Wextra -Wpedantic)
@@ -15,36 +42,33 @@ if(TRIVIEW_WERROR)
     list(APPEND kio_flags -Werror)
 endif()
 list(JOIN kio_flags " " kio_flags)
-set(kio_logs)
-foreach(kf 6 5)
-    set(kio_build ${PROJECT_BINARY_DIR}/kio${kf})
-    execute_process(
-        COMMAND ${CMAKE_COMMAND} -S ${PROJECT_SOURCE_DIR}/kio -B ${kio_build} -G ${CMAKE_GENERATOR}
-                -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} -DCMAKE_CXX_COMPILER=${CMAKE_CXX_COMPILER}
-                -DCMAKE_CXX_FLAGS=${kio_flags} -DTRIVIEW_TESTS=${TRIVIEW_TESTS} -DTRIVIEW_KF=${kf}
-        RESULT_VARIABLE configured OUTPUT_VARIABLE kio_log ERROR_VARIABLE kio_log)
-    if(NOT configured EQUAL 0)
-        string(APPEND kio_logs "${kio_log}")
-        file(REMOVE_RECURSE ${kio_build})
-        continue()
-    endif()
-    message(STATUS "KDE's thumbnail plugin for KDE Frameworks ${kf} is built in ${kio_build}")
-    list(APPEND TRIVIEW_KIO_VERSIONS ${kf})
+set(kio_build ${PROJECT_BINARY_DIR}/kio5)
+execute_process(
+    COMMAND ${CMAKE_COMMAND} -S ${PROJECT_SOURCE_DIR}/kio -B ${kio_build} -G ${CMAKE_GENERATOR}
+            -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} -DCMAKE_CXX_COMPILER=${CMAKE_CXX_COMPILER}
+            -DCMAKE_CXX_FLAGS=${kio_flags} -DTRIVIEW_TESTS=${TRIVIEW_TESTS}
+    RESULT_VARIABLE configured OUTPUT_VARIABLE kio_log ERROR_VARIABLE kio_log)
+if(configured EQUAL 0)
+    message(STATUS "KDE's thumbnail plugin for KDE Frameworks 5 is built in ${kio_build}")
+    list(APPEND TRIVIEW_KIO_VERSIONS 5)
     # Through $(MAKE) where make builds, so that it shares make's jobs.
     if(CMAKE_GENERATOR MATCHES "Makefiles")
         set(build_kio $(MAKE) -C ${kio_build})
     else()
         set(build_kio ${CMAKE_COMMAND} --build ${kio_build})
     endif()
-    add_custom_target(kio${kf}_plugin ALL COMMAND ${build_kio}
-                      COMMENT "Building KDE's thumbnail plugin for KDE Frameworks ${kf}")
+    add_custom_target(kio5_plugin ALL COMMAND ${build_kio}
+                      COMMENT "Building KDE's thumbnail plugin for KDE Frameworks 5")
     install(SCRIPT ${kio_build}/cmake_install.cmake COMPONENT kio)
-endforeach()
+else()
+    file(REMOVE_RECURSE ${kio_build})
+endif()
 
 if(TRIVIEW_KIO_VERSIONS)
     set(TRIVIEW_KIO_BUILT ON)
 elseif(TRIVIEW_KIO_PLUGIN STREQUAL "ON")
-    message(FATAL_ERROR "KDE's thumbnail plugin cannot be configured:\n${kio_logs}")
+    message(FATAL_ERROR "KDE's thumbnail plugin cannot be built: neither KF6KIO 6 nor KF5KIO 5.100 "
+                        "is found (libkf6kio-dev, libkf5kio-dev):\n${kio_log}")
 else()
     message(STATUS "KDE's thumbnail plugin is left out: neither KF6KIO 6 nor KF5KIO 5.100 is found "
                    "(libkf6kio-dev, libkf5kio-dev)")

@@ -1,7 +1,8 @@
-// KDE's thumbnail plugin for tri models. KIO's thumbnail worker, which runs
-// Qt 5, asks it for a picture; it has `triview --render` (Qt 6) draw it, as
-// the freedesktop thumbnailer entry does, so both give the same picture, and
-// a model that crashes the program cannot take the worker down with it.
+// KDE's thumbnail plugin for tri models, for KDE Frameworks 6 and 5 alike.
+// KIO's thumbnail worker asks it for a picture; it has `triview --render`
+// draw it, as the freedesktop thumbnailer entry does, so both give the same
+// picture, a model that crashes the program cannot take the worker down
+// with it, and one that hangs is given up.
 #include <KIO/ThumbnailCreator>
 #include <KPluginFactory>
 #include <QImage>

@@ -4,11 +4,15 @@ catches. Each fault (an exact text of a file, found there once, and its
 replacement) is put into a private copy of the tree, which is rebuilt
 incrementally and tested with ctest on a virtual display; the fault is
 caught when a test fails, and confirmed by running the failed tests again
-when only a few failed. The tree itself is never touched.
+when only a few failed. A fault whose "built" names a file the build makes
+only on some systems (KDE Frameworks 6's plugin on Debian 13, 5's on Debian
+12) counts as not built here where that file is not made. The tree itself is
+never touched.
 
 usage: scripts/mutate.py [--jobs N] [--keep] [ID...]   (default: every fault)
 Prints one JSON line per fault, then "caught K of N (P%), S survived,
-E did not build, T stale"; exits 1 when the unchanged tree fails its tests.
+E did not build, T stale, H not built here"; exits 1 when the unchanged
+tree fails its tests.
 """
 import argparse
 import json
@@ -80,7 +84,7 @@ def main():
     if test(os.path.join(logs, "unchanged.log")) != 0:
         sys.exit(f"mutate: the unchanged tree fails its tests; see {logs}/unchanged.log")
 
-    counts = {"caught": 0, "survived": 0, "did not build": 0, "stale": 0}
+    counts = {"caught": 0, "survived": 0, "did not build": 0, "stale": 0, "not built here": 0}
     for fault in faults:
         started = time.time()
         path = os.path.join(tree, fault["file"])
@@ -88,6 +92,8 @@ def main():
         failed = []
         if original.count(fault["old"]) != 1:
             status = "stale"
+        elif "built" in fault and not os.path.exists(os.path.join(build, fault["built"])):
+            status = "not built here"
         else:
             with open(path, "w", encoding="utf-8") as out:
                 out.write(original.replace(fault["old"], fault["new"]))
@@ -117,7 +123,8 @@ def main():
     applicable = counts["caught"] + counts["survived"]
     share = 100 * counts["caught"] / applicable if applicable else 0
     print(f"caught {counts['caught']} of {applicable} ({share:.0f}%), {counts['survived']} survived, "
-          f"{counts['did not build']} did not build, {counts['stale']} stale")
+          f"{counts['did not build']} did not build, {counts['stale']} stale, "
+          f"{counts['not built here']} not built here")
     if options.keep:
         log(f"kept {work}")
     else:

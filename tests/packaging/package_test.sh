@@ -125,17 +125,19 @@ if [ -n "$kio_deb" ]; then
   dpkg-deb -c "$deb" | grep -q thumbcreator && fail "the viewer's package holds KDE's plugin"
   dpkg-deb -x "$kio_deb" "$root"
   triview --render "$work/entry.png" --format png --size 128x128 --fit --transparent -- "$work/terrain.tri"
+  cp "$work/terrain.tri" "$work/模型 1.tri"
   for kf in 6 5; do
     [ -x "$build/kio$kf/preview_job" ] || continue
     plugins_dir=$(echo "$root"/usr/lib/*/qt$kf/plugins)
     for enabled in triviewthumbnail default all; do
       out=$work/kio$kf-$enabled
       mkdir "$out"
-      XDG_CACHE_HOME="$out/cache" QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=$plugins_dir dbus-run-session -- \
-        "$build/kio$kf/preview_job" "$out" 128 "$enabled" "$work/terrain.tri" "$work/bad.tri" \
-        >"$out/log" 2>/dev/null || fail "KIO $kf's preview job ($enabled) did not end well: $(cat "$out/log")"
+      LC_ALL=C.UTF-8 XDG_CACHE_HOME="$out/cache" QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=$plugins_dir \
+        dbus-run-session -- "$build/kio$kf/preview_job" "$out" 128 "$enabled" "$work/terrain.tri" \
+        "$work/bad.tri" "$work/模型 1.tri" >"$out/log" 2>/dev/null ||
+        fail "KIO $kf's preview job ($enabled) did not end well: $(cat "$out/log")"
       for line in 'plugin triviewthumbnail: Triangle model for model/x-tri' \
-        'preview terrain.tri 128x128' 'failed bad.tri'; do
+        'preview terrain.tri 128x128' 'failed bad.tri' 'preview 模型 1.tri 128x128'; do
         grep -q "^$line\$" "$out/log" || fail "KIO $kf ($enabled) said no '$line': $(cat "$out/log")"
       done
       # The very pixels the thumbnailer entry makes, transparency and all.
