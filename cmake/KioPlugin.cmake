@@ -21,9 +21,12 @@ if(KF6KIO_FOUND)
     set_target_properties(triview_app triview_model triview_render triview_reader triview_runtime
                           PROPERTIES POSITION_INDEPENDENT_CODE ON)
     add_library(triviewthumbnail MODULE ${PROJECT_SOURCE_DIR}/kio/InProcessThumbnailCreator.cpp)
-    # moc embeds the plugin's metadata: a change to it runs moc again.
-    set_property(TARGET triviewthumbnail PROPERTY AUTOMOC_DEPEND_FILTERS K_PLUGIN_CLASS_WITH_JSON
-        "[\n^][ \t]*K_PLUGIN_CLASS_WITH_JSON[ \t\n]*\\([^,]*,[ \t\n]*\"([^\"]+)\"")
+    # moc embeds the plugin's metadata, which moc's own dependencies miss
+    # under Ninja: its hash among the target's settings runs moc again when
+    # it changes.
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/kio/triviewthumbnail.json)
+    file(SHA256 ${PROJECT_SOURCE_DIR}/kio/triviewthumbnail.json metadata_hash)
+    target_compile_definitions(triviewthumbnail PRIVATE TRIVIEW_METADATA_HASH=${metadata_hash})
     target_link_libraries(triviewthumbnail PRIVATE triview_app KF6::KIOGui)
     # Laid out as in Qt's plugin folder, so QT_PLUGIN_PATH can point at the build.
     set_target_properties(triviewthumbnail PROPERTIES PREFIX ""
