@@ -49,7 +49,8 @@ public:
             std::fprintf(stderr, "%s\n", error.report().c_str());
         } catch (const triview::ProgramEnded&) { // no device: drawPicture said so
         } catch (const std::bad_alloc&) {
-            std::fprintf(stderr, "%s\n", triview::RuntimeError(triview::err::OutOfMemory).report().c_str());
+            std::fprintf(
+                stderr, "%s\n", triview::RuntimeError(triview::err::OutOfMemory).report().c_str());
         }
         return KIO::ThumbnailResult::fail();
     }

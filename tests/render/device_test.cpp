@@ -67,17 +67,19 @@ TEST_F(DeviceSetUp, CleanupReleasesWhatThereIsInOrderAndKeepsTheRoot)
 TEST(InitD3D, ADriverThatRefusesTheShadersSaysWhyAndNoDeviceIsMade)
 {
     // Shaders the real driver must refuse, beside the device's own other one.
-    for (const auto& [vertex, fragment, refused] : { std::array<std::string, 3> {
-             "#version 330 core\nvoid main() { gl_Position = x; }", "", "vertex shader" },
-             { "", "#version 330 core\nvoid main() { x = 1.0; }", "fragment shader" },
-             { "#version 330 core\nvoid helper() { }", "", "shader program" } }) {
+    for (const auto& [vertex, fragment, refused] :
+        { std::array<std::string, 3> {
+              "#version 330 core\nvoid main() { gl_Position = x; }", "", "vertex shader" },
+            { "", "#version 330 core\nvoid main() { x = 1.0; }", "fragment shader" },
+            { "#version 330 core\nvoid helper() { }", "", "shader program" } }) {
         test::DeviceRig setUp;
         setUp.seam->replaceShaders(vertex, fragment);
         testing::internal::CaptureStderr();
         EXPECT_EQ(setUp.init(), vbFalse);
         const std::string said = testing::internal::GetCapturedStderr();
+        // Ours, then the driver's log.
         const std::string ours = "triview: the OpenGL driver refused the " + refused + ": ";
-        EXPECT_TRUE(said.starts_with(ours) && said.size() > ours.size() + 1) << said; // its log follows
+        EXPECT_TRUE(said.starts_with(ours) && said.size() > ours.size() + 1) << said;
     }
 }
 
