@@ -85,7 +85,7 @@ unshare --mount --propagation private --pid --fork sh -eu -c '
   # downloads nothing it already has.
   mount --bind "$cache" "$root/var/cache/apt/archives"
   cd "$root"
-  mkdir .host
+  mkdir -p .host # a kept root may hold one from a run that was killed
   pivot_root . .host
   umount -l /.host
   rmdir /.host
