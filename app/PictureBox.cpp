@@ -47,8 +47,10 @@ void PictureBox::paintEvent(QPaintEvent*)
     QPainter painter(this);
     if (m_frame.isNull())
         painter.fillRect(rect(), palette().window());
-    else
+    else if (m_frame.size() == pixelSize())
         painter.drawImage(0, 0, m_frame);
+    else // drawn before a change of scale: stretched until the next one
+        painter.drawImage(rect(), m_frame);
 }
 
 } // namespace triview

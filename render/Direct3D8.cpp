@@ -69,8 +69,10 @@ HRESULT Direct3D8::CreateDevice(std::uint32_t adapter, std::uint32_t deviceType,
     const QSize client = focusWindow->pixelSize();
     const QSize size(parameters.BackBufferWidth ? int(parameters.BackBufferWidth) : client.width(),
         parameters.BackBufferHeight ? int(parameters.BackBufferHeight) : client.height());
-    return Direct3DDevice8::create(*focusWindow, size, format == D3DFMT_A8R8G8B8,
-        parameters.EnableAutoDepthStencil == 1, m_seam, device);
+    const BackBuffer backBuffer { size,
+        parameters.BackBufferWidth == 0 && parameters.BackBufferHeight == 0,
+        format == D3DFMT_A8R8G8B8, parameters.EnableAutoDepthStencil == 1 };
+    return Direct3DDevice8::create(*focusWindow, backBuffer, m_seam, device);
 }
 
 } // namespace triview

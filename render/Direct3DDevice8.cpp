@@ -2,10 +2,12 @@
 
 #include "render/D3DXMath.h"
 #include "render/DeviceSeam.h"
+#include "render/Direct3D8.h"
 #include "render/Direct3DVertexBuffer8.h"
 #include "render/PresentTarget.h"
 
 #include <QImage>
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -94,31 +96,30 @@ GlProgram linkProgram(GlContext& context, const DeviceSeam* seam)
     return {};
 }
 
-GlRenderbuffer makeRenderbuffer(GlContext& context, GLenum format, QSize size)
+// Storage comes later; binding it once makes it a renderbuffer to attach.
+GlRenderbuffer makeRenderbuffer(GlContext& context)
 {
-    auto& gl = context.gl();
     GLuint name = 0;
-    gl.glGenRenderbuffers(1, &name);
-    GlRenderbuffer buffer(context, name);
-    gl.glBindRenderbuffer(GL_RENDERBUFFER, name);
-    gl.glRenderbufferStorage(GL_RENDERBUFFER, format, size.width(), size.height());
-    return buffer;
+    context.gl().glGenRenderbuffers(1, &name);
+    context.gl().glBindRenderbuffer(GL_RENDERBUFFER, name);
+    return GlRenderbuffer(context, name);
 }
 
 } // namespace
 
-HRESULT Direct3DDevice8::create(PresentTarget& target, QSize backBuffer, bool alpha,
-    bool depthBuffer, std::shared_ptr<DeviceSeam> seam, std::unique_ptr<Direct3DDevice8>& out)
+HRESULT Direct3DDevice8::create(PresentTarget& target, const BackBuffer& backBuffer,
+    std::shared_ptr<DeviceSeam> seam, std::unique_ptr<Direct3DDevice8>& out)
 {
-    if (backBuffer.isEmpty())
+    if (backBuffer.size.isEmpty())
         return D3DERR_INVALIDCALL;
     std::shared_ptr<GlContext> context = GlContext::create();
     if (!context)
         return D3DERR_NOTAVAILABLE;
 
     std::unique_ptr<Direct3DDevice8> device(
-        new Direct3DDevice8(context, target, backBuffer, std::move(seam)));
-    device->m_alpha = alpha;
+        new Direct3DDevice8(context, target, backBuffer.size, std::move(seam)));
+    device->m_alpha = backBuffer.alpha;
+    device->m_followsTarget = backBuffer.followsTarget;
     auto& gl = context->gl();
     device->m_program = linkProgram(*context, device->m_seam.get());
     if (!device->m_program)
@@ -133,26 +134,60 @@ HRESULT Direct3DDevice8::create(PresentTarget& target, QSize backBuffer, bool al
     gl.glGenFramebuffers(1, &name);
     device->m_framebuffer = GlFramebuffer(*context, name);
     gl.glBindFramebuffer(GL_FRAMEBUFFER, name);
-    device->m_colour = makeRenderbuffer(*context, GL_RGBA8, backBuffer);
+    device->m_colour = makeRenderbuffer(*context);
     gl.glFramebufferRenderbuffer(
         GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, device->m_colour.name());
-    if (depthBuffer) {
-        device->m_depth = makeRenderbuffer(*context, GL_DEPTH_COMPONENT16, backBuffer);
+    if (backBuffer.depth) {
+        device->m_depth = makeRenderbuffer(*context);
         gl.glFramebufferRenderbuffer(
             GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, device->m_depth.name());
         // A device with a depth buffer starts with the depth test on.
         device->m_hasDepthBuffer = true;
         device->m_zEnable = D3DZB_TRUE;
     }
-    if (gl.glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+    while (gl.glGetError() != GL_NO_ERROR) { }
+    if (!device->allocateBuffers(backBuffer.size))
         return gl.glGetError() == GL_OUT_OF_MEMORY ? D3DERR_OUTOFVIDEOMEMORY : D3DERR_NOTAVAILABLE;
-    gl.glViewport(0, 0, backBuffer.width(), backBuffer.height());
     gl.glDepthRange(0.0, 1.0);
     gl.glDepthFunc(GL_LEQUAL);
     gl.glDisable(GL_BLEND);
 
     out = std::move(device);
     return D3D_OK;
+}
+
+// Gives the bound framebuffer's colour and depth buffers size pixels; false
+// when the driver cannot (the error stays for the caller to read).
+bool Direct3DDevice8::allocateBuffers(QSize size)
+{
+    auto& gl = m_context->gl();
+    gl.glBindRenderbuffer(GL_RENDERBUFFER, m_colour.name());
+    gl.glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, size.width(), size.height());
+    if (m_depth) {
+        gl.glBindRenderbuffer(GL_RENDERBUFFER, m_depth.name());
+        gl.glRenderbufferStorage(
+            GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, size.width(), size.height());
+    }
+    if (gl.glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+        return false;
+    gl.glViewport(0, 0, size.width(), size.height());
+    m_size = size;
+    return true;
+}
+
+// A window moved to a screen of another scale has another pixel size: the
+// frame is drawn at it, sharp, rather than stretched. A size the device
+// cannot have keeps the one it has, and the window stretches the frame.
+void Direct3DDevice8::followTarget()
+{
+    const QSize wanted = m_target->pixelSize();
+    if (!m_followsTarget || m_inScene || wanted == m_size || wanted.isEmpty()
+        || std::max(wanted.width(), wanted.height()) > int(kMaxBackBufferSide))
+        return;
+    auto& gl = m_context->gl();
+    while (gl.glGetError() != GL_NO_ERROR) { }
+    if (!allocateBuffers(wanted))
+        allocateBuffers(m_size);
 }
 
 Direct3DDevice8::Direct3DDevice8(std::shared_ptr<GlContext> context, PresentTarget& target,
@@ -249,6 +284,7 @@ HRESULT Direct3DDevice8::Clear(std::uint32_t count, const D3DRECT* rects, std::u
     m_context->makeCurrent();
     auto& gl = m_context->gl();
     gl.glBindFramebuffer(GL_FRAMEBUFFER, m_framebuffer.name());
+    followTarget();
     GLbitfield mask = 0;
     if (flags & D3DCLEAR_TARGET) {
         gl.glClearColor(((colour >> 16) & 0xFF) / 255.0f, ((colour >> 8) & 0xFF) / 255.0f,

@@ -17,14 +17,23 @@ class DeviceSeam;
 class Direct3DVertexBuffer8;
 class PresentTarget;
 
+// The back buffer a device is made with.
+struct BackBuffer
+{
+    QSize size; // in pixels
+    // Made again at the target's pixel size when that changes (the window
+    // moved to a screen of another scale), as the next frame starts.
+    bool followsTarget = false;
+    bool alpha = false; // the clear colour's alpha stays; opaque otherwise
+    bool depth = false; // with a 16-bit depth buffer
+};
+
 class Direct3DDevice8
 {
 public:
-    // Makes the device for target with a back buffer of backBuffer pixels,
-    // whose alpha the clear colour sets when alpha is true (and is opaque
-    // otherwise), and, with depthBuffer, a 16-bit depth buffer. Answers
+    // Makes the device for target with backBuffer. Answers
     // D3DERR_NOTAVAILABLE when OpenGL 3.3 core cannot serve it.
-    static HRESULT create(PresentTarget& target, QSize backBuffer, bool alpha, bool depthBuffer,
+    static HRESULT create(PresentTarget& target, const BackBuffer& backBuffer,
         std::shared_ptr<DeviceSeam> seam, std::unique_ptr<Direct3DDevice8>& out);
     ~Direct3DDevice8();
 
@@ -38,7 +47,8 @@ public:
     // Usage 0, vertex format 66 and the default pool only; length above 0.
     HRESULT CreateVertexBuffer(std::int32_t length, std::uint32_t usage, std::uint32_t fvf,
         std::uint32_t pool, std::shared_ptr<Direct3DVertexBuffer8>& out);
-    // The whole target only (no rectangles); target and depth flags.
+    // The whole target only (no rectangles); target and depth flags. Starts
+    // a frame: a back buffer that follows its target takes its size here.
     HRESULT Clear(std::uint32_t count, const D3DRECT* rects, std::uint32_t flags, D3DCOLOR colour,
         float z, std::uint32_t stencil);
     HRESULT BeginScene();
@@ -62,6 +72,8 @@ private:
     Direct3DDevice8(std::shared_ptr<GlContext> context, PresentTarget& target, QSize size,
         std::shared_ptr<DeviceSeam> seam);
     HRESULT enter(const char* operation) const;
+    bool allocateBuffers(QSize size);
+    void followTarget();
 
     std::shared_ptr<GlContext> m_context; // declared first: outlives the GL objects below
     GlFramebuffer m_framebuffer;
@@ -76,6 +88,7 @@ private:
     QSize m_size;
     std::shared_ptr<DeviceSeam> m_seam;
 
+    bool m_followsTarget = false;
     bool m_alpha = false; // A8R8G8B8: the clear colour's alpha stays
     bool m_hasDepthBuffer = false;
     bool m_inScene = false;

@@ -83,6 +83,32 @@ TEST(InitD3D, ADriverThatRefusesTheShadersSaysWhyAndNoDeviceIsMade)
     }
 }
 
+// A window whose screen changes scale: the same place, other pixels.
+struct ScaledWindow final : PresentTarget
+{
+    QSize pixelSize() const override { return pixels; }
+    void present(QImage shown) override { frame = std::move(shown); }
+    QSize pixels { 40, 30 };
+    QImage frame;
+};
+
+TEST(InitD3D, TheBackBufferFollowsTheWindowsScaleFromTheNextFrame)
+{
+    ScaledWindow window;
+    Direct3DObjects d3d;
+    ASSERT_EQ(InitD3D(d3d, &window, [] { return std::make_unique<DirectX8>(nullptr); }), vbTrue);
+    for (const QSize pixels : { QSize(40, 30), QSize(80, 60), QSize(50, 38) }) {
+        window.pixels = pixels;
+        Direct3DDevice8& device = *d3d.D3DDevice;
+        ASSERT_EQ(device.Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF204060, 1.0f, 0), D3D_OK);
+        ASSERT_EQ(device.Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        // Every pixel is the new frame's: none left over from the old size.
+        QImage expected(pixels, window.frame.format());
+        expected.fill(QColor(0x20, 0x40, 0x60));
+        EXPECT_EQ(window.frame, expected) << pixels.width();
+    }
+}
+
 struct DeviceBuffers : testing::Test, test::DeviceRig
 {
     void SetUp() override
