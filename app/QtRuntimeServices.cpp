@@ -58,11 +58,16 @@ QString narrowed(const QString& text, const QWidget& box)
 
 } // namespace
 
+QWidget* QtRuntimeServices::owner() const
+{
+    return m_window && m_window->isVisible() ? m_window.data() : QApplication::activeWindow();
+}
+
 std::string QtRuntimeServices::inputBox(std::string_view prompt, std::string_view title)
 {
     if (m_answer)
         return *std::exchange(m_answer, std::nullopt);
-    QInputDialog dialog(QApplication::activeWindow());
+    QInputDialog dialog(owner());
     dialog.setWindowTitle(toQString(title));
     dialog.setLabelText(toQString(prompt));
     dialog.setInputMode(QInputDialog::TextInput);
@@ -78,7 +83,7 @@ std::string QtRuntimeServices::inputBox(std::string_view prompt, std::string_vie
 void QtRuntimeServices::messageBox(std::string_view text, std::optional<std::string_view> title)
 {
     QMessageBox box(QMessageBox::NoIcon, toQString(title.value_or(kDefaultTitle)), QString(),
-        QMessageBox::Ok, QApplication::activeWindow());
+        QMessageBox::Ok, owner());
     box.setText(narrowed(toQString(text), box));
     box.button(QMessageBox::Ok)->setText(toQString(kOk));
     new PlainButtons(box);

@@ -4,6 +4,9 @@
 
 #include "app/RuntimeServices.h"
 
+#include <QPointer>
+#include <QWidget>
+
 namespace triview {
 
 // The title of a message box shown without one.
@@ -15,6 +18,10 @@ public:
     // The input box is not shown the first time: name is its answer, as if
     // typed (the file named on the command line).
     void answerFirstInputBox(std::string name) { m_answer = std::move(name); }
+    // The program's window: once it is shown, every dialog belongs to it,
+    // so that the desktop keeps them above it (on Wayland too, where no
+    // window is active yet when it has just been shown).
+    void setWindow(QWidget* window) { m_window = window; }
 
     std::string inputBox(std::string_view prompt, std::string_view title) override;
     void messageBox(std::string_view text, std::optional<std::string_view> title) override;
@@ -22,7 +29,10 @@ public:
     void doEvents() override;
 
 private:
+    QWidget* owner() const;
+
     std::optional<std::string> m_answer;
+    QPointer<QWidget> m_window;
 };
 
 } // namespace triview

@@ -80,6 +80,7 @@ int window(const triview::CommandLine& line, char* program)
     if (line.file)
         runtime.answerFirstInputBox(*line.file);
     triview::Form1 form(runtime);
+    runtime.setWindow(&form);
     QObject::connect(&form, &triview::Form1::programEnded, &app,
         [](int status) { QCoreApplication::exit(status); });
     form.load();

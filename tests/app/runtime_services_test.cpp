@@ -74,6 +74,24 @@ TEST(QtRuntimeServices, DialogsShowTheirTextsAndPlainButtonsAndGiveTheAnswer)
     EXPECT_EQ(seen, QStringList({ "triview", "不能建立D3D Device", "0", "確定" }));
 }
 
+// Before the window is shown there is nothing to belong to.
+TEST(QtRuntimeServices, DialogsBelongToTheWindowOnceItIsShown)
+{
+    QWidget window;
+    QtRuntimeServices runtime;
+    runtime.setWindow(&window);
+    for (const bool shown : { false, true }) {
+        window.setVisible(shown);
+        QWindow* parent = nullptr;
+        whenShown<QMessageBox>([&](QMessageBox* box) {
+            parent = box->windowHandle()->transientParent();
+            box->button(QMessageBox::Ok)->click();
+        });
+        runtime.messageBox("三角形數", std::nullopt);
+        EXPECT_EQ(parent, shown ? window.windowHandle() : nullptr);
+    }
+}
+
 TEST(QtRuntimeServices, ALongNameKeepsItsEndsAndTheDialogItsButtonOnTheScreen)
 {
     QtRuntimeServices runtime;
