@@ -42,17 +42,23 @@ protected:
     }
 };
 
-// A line too wide for the screen (a long file name) loses its middle to an
-// ellipsis: the report keeps its start and end, and its button stays on
-// the screen.
+// A name (a file's, a quoted field's) too wide for the screen has no place
+// to wrap: it loses its middle to an ellipsis, keeping its start and end,
+// and the dialog's button stays on the screen. The program's own words and
+// numbers are never cut; the message box wraps them.
 QString narrowed(const QString& text, const QWidget& box)
 {
+    static const QString namedBy[] = { QStringLiteral("檔案: "), QStringLiteral("欄位內容: ") };
     const QScreen* screen = box.screen();
     const int widest
         = std::max(200, std::min(640, screen ? screen->availableGeometry().width() / 2 : 640));
     QStringList lines = text.split(u'\n');
     for (QString& line : lines)
-        line = box.fontMetrics().elidedText(line, Qt::ElideMiddle, widest);
+        for (const QString& label : namedBy)
+            if (line.startsWith(label))
+                line = label
+                    + box.fontMetrics().elidedText(line.mid(label.size()), Qt::ElideMiddle,
+                        widest - box.fontMetrics().horizontalAdvance(label));
     return lines.join(u'\n');
 }
 
