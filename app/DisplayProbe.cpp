@@ -7,8 +7,10 @@
 #include <QJsonObject>
 #include <QLibraryInfo>
 #include <QPluginLoader>
+#include <cerrno>
 #include <future>
 #include <memory>
+#include <poll.h>
 #include <set>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -45,22 +47,41 @@ std::set<std::string> installedPlatforms()
     return platforms;
 }
 
-// Whether a Wayland compositor listens where Qt's plugin would connect.
-bool waylandAnswers(const std::string& display)
+// Whether a Wayland compositor answers where Qt's plugin would connect,
+// empty if it does, or why not. A compositor answers a wl_display.sync
+// request (object 1, opcode 0, the new callback 2) with the callback's done
+// event; a stopped one accepts the connection and says nothing.
+std::string waylandProblem(const std::string& display)
 {
+    const std::string shown = "the Wayland display " + shownSafely(display, 40);
     const std::string runtime = environment("XDG_RUNTIME_DIR");
     const std::string path = display.starts_with('/') ? display : runtime + "/" + display;
     sockaddr_un address {};
     if ((runtime.empty() && !display.starts_with('/')) || path.size() >= sizeof address.sun_path)
-        return false;
+        return shown + " does not answer";
     address.sun_family = AF_UNIX;
     path.copy(address.sun_path, path.size());
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const bool answers = fd >= 0
-        && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    return answers;
+    if (fd < 0)
+        return shown + " does not answer";
+    const std::uint32_t sync[] = { 1, 12u << 16 | 0, 2 }; // 12 bytes long
+    bool asked = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0
+        && ::send(fd, sync, sizeof sync, MSG_NOSIGNAL) == sizeof sync;
+    pollfd reply { fd, POLLIN, 0 };
+    const auto timeout = std::chrono::milliseconds(DisplayProbe::kAnswerTimeout).count();
+    int ready = 0;
+    if (asked)
+        while ((ready = ::poll(&reply, 1, static_cast<int>(timeout))) < 0 && errno == EINTR) { }
+    std::uint32_t header[2] = {};
+    const bool answered
+        = ready > 0 && ::recv(fd, header, sizeof header, MSG_WAITALL) == sizeof header;
+    ::close(fd);
+    if (answered)
+        return {};
+    if (asked && ready == 0)
+        return shown + " did not answer in " + std::to_string(DisplayProbe::kAnswerTimeout.count())
+            + " s";
+    return shown + " does not answer";
 }
 
 // A connection to the X display, or null with why. The connection is made
@@ -75,9 +96,9 @@ xcb_connection_t* connectToX(std::string& why)
     auto result = std::make_shared<std::promise<xcb_connection_t*>>();
     std::future<xcb_connection_t*> answer = result->get_future();
     std::thread([result] { result->set_value(xcb_connect(nullptr, nullptr)); }).detach();
-    if (answer.wait_for(DisplayProbe::kXTimeout) != std::future_status::ready) {
+    if (answer.wait_for(DisplayProbe::kAnswerTimeout) != std::future_status::ready) {
         why = "the X display " + display + " did not answer in "
-            + std::to_string(DisplayProbe::kXTimeout.count()) + " s";
+            + std::to_string(DisplayProbe::kAnswerTimeout.count()) + " s";
         return nullptr;
     }
     xcb_connection_t* connection = answer.get();
@@ -116,9 +137,7 @@ DisplayProbe::DisplayProbe()
             m_connection = connectToX(failed);
         } else if (name.starts_with("wayland")) {
             const std::string display = environment("WAYLAND_DISPLAY");
-            if (!waylandAnswers(display.empty() ? "wayland-0" : display))
-                failed = "the Wayland display "
-                    + shownSafely(display.empty() ? "wayland-0" : display, 40) + " does not answer";
+            failed = waylandProblem(display.empty() ? "wayland-0" : display);
         } // other platforms need no display that can be looked for
         if (failed.empty()) {
             m_platform = platform;

@@ -3,8 +3,8 @@
 // platform asked for in QT_QPA_PLATFORM (a list, "wayland;xcb", is tried in
 // order) or, without it, Wayland where a session has one and then X; each
 // taken only when Qt has its plugin and its display answers. An X server
-// that takes the connection and never answers counts as none after a few
-// seconds.
+// or a Wayland compositor that takes the connection and never answers (a
+// stopped one) counts as none after a few seconds.
 #pragma once
 
 #include <chrono>
@@ -17,8 +17,8 @@ namespace triview {
 class DisplayProbe
 {
 public:
-    // How long an X server may take to answer.
-    static constexpr std::chrono::seconds kXTimeout { 5 };
+    // How long a display may take to answer.
+    static constexpr std::chrono::seconds kAnswerTimeout { 5 };
 
     DisplayProbe();
     // An X connection made to look stays open until here: as the server's
