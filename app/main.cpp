@@ -62,6 +62,9 @@ int window(const triview::CommandLine& line, char* program)
             QStringLiteral("qtbase_zh_TW"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
     QApplication::setApplicationName(QStringLiteral("triview"));
+    // The desktop entry (its icon, its name) on Wayland, where the window's
+    // app_id names it, whatever the program file is called.
+    QGuiApplication::setDesktopFileName(QStringLiteral("triview"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/triview.png")));
     // Ending is the window's decision (its unload handler), not Qt's.
     QApplication::setQuitOnLastWindowClosed(false);

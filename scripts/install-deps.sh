@@ -14,6 +14,7 @@ PACKAGES="
   desktop-file-utils shared-mime-info libglib2.0-bin dpkg-dev file python3 python3-pil
   tumbler dbus python3-gi gir1.2-gnomedesktop-3.0 bubblewrap
   help2man man-db lintian appstream
+  qt6-wayland sway grim wtype
 "
 # KDE's thumbnail worker is KDE Frameworks 6 from Debian 13 on, 5 before.
 . /etc/os-release
@@ -24,7 +25,9 @@ esac
 # (The last lines: the thumbnailer clients the package test asks, tumbler
 # on a private bus and GNOME's factory, which sandboxes with bubblewrap; the
 # manual page's maker; Debian's and AppStream's checkers; KDE's KIO, to
-# build the thumbnail plugin, and its thumbnail worker, to test it.)
+# build the thumbnail plugin, and its thumbnail worker, to test it; Qt's
+# Wayland plugin and a Wayland compositor, sway, with its screenshot and
+# virtual keyboard tools, to test the window there.)
 # The benchmarks also time another viewer, f3d, with hyperfine; the
 # screenshots show Thunar and Dolphin.
 if [ "${1:-}" = bench ]; then

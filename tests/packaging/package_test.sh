@@ -21,6 +21,7 @@ for needed in libqt6widgets6 libegl1 libqt6gui6 libegl-mesa0 qt6-translations-l1
   fonts-urw-base35; do
   echo "$depends" | grep -q "$needed" || fail "does not depend on $needed"
 done
+dpkg-deb -f "$deb" Recommends | grep -q qt6-wayland || fail "does not recommend qt6-wayland"
 # What Debian's review and the software centres ask of it: no lintian
 # error or warning (informational tags are fine), valid metainfo, a manual
 # page that man reads.
