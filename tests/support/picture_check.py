@@ -4,6 +4,7 @@ ImageMagick 6 and 7).
   picture_check.py same A B       0: same size and RGBA in every pixel
   picture_check.py fills FILE F   0: the ground (the corner) is transparent and
                                   what differs from it spans F of the larger side
+  picture_check.py within SHOT P  0: P's RGB appears whole somewhere in SHOT
 A check that does not hold, a picture that cannot be read and wrong
 arguments end with a status other than 0."""
 import functools
@@ -28,5 +29,21 @@ elif command == "fills" and len(args) == 2:
     left, top, right, bottom = differs.getbbox() or (0, 0, 0, 0)
     span = max(right - left, bottom - top)
     sys.exit(ground[3] != 0 or span < float(args[1]) * max(picture.size))
+elif command == "within" and len(args) == 2:
+    shot, part = (Image.open(path).convert("RGB") for path in args)
+    width, rows = shot.size[0] * 3, shot.tobytes()
+    wanted = [part.tobytes()[y * part.size[0] * 3:(y + 1) * part.size[0] * 3]
+              for y in range(part.size[1])]
+    # Each place P's first row appears, tried for the whole of P.
+    for y in range(shot.size[1] - part.size[1] + 1):
+        row = rows[y * width:(y + 1) * width]
+        at = row.find(wanted[0])
+        while at >= 0:
+            if at % 3 == 0 and all(
+                    rows[(y + i) * width + at:(y + i) * width + at + len(line)] == line
+                    for i, line in enumerate(wanted)):
+                sys.exit(0)
+            at = row.find(wanted[0], at + 1)
+    sys.exit(1)
 else:
-    sys.exit("usage: picture_check.py same A B | fills FILE F")
+    sys.exit("usage: picture_check.py same A B | fills FILE F | within SHOT P")
