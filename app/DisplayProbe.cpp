@@ -28,23 +28,23 @@ std::string environment(const char* name)
     return value ? value : "";
 }
 
-// The platforms Qt has plugins for, by the keys their metadata gives (read
-// without loading them), where Qt looks for them.
-std::set<std::string> installedPlatforms()
+// The keys Qt's plugins of a kind ("platforms") answer to, as their metadata
+// gives them (read without loading them), where Qt looks for them.
+std::set<std::string> installedPlugins(const QString& kind)
 {
     QStringList folders { QLibraryInfo::path(QLibraryInfo::PluginsPath) };
     folders += qEnvironmentVariable("QT_PLUGIN_PATH").split(u':', Qt::SkipEmptyParts);
-    std::set<std::string> platforms;
+    std::set<std::string> keys;
     for (const QString& folder : folders) {
-        const QDir dir(folder + QStringLiteral("/platforms"));
+        const QDir dir(folder + u'/' + kind);
         for (const QString& file : dir.entryList(QDir::Files)) {
             const QJsonObject meta
                 = QPluginLoader(dir.filePath(file)).metaData().value(u"MetaData").toObject();
             for (const QJsonValue key : meta.value(u"Keys").toArray())
-                platforms.insert(key.toString().toLower().toStdString());
+                keys.insert(key.toString().toLower().toStdString());
         }
     }
-    return platforms;
+    return keys;
 }
 
 // Whether a Wayland compositor answers where Qt's plugin would connect,
@@ -126,7 +126,7 @@ DisplayProbe::DisplayProbe()
             asked.push_back("wayland");
         asked.push_back("xcb");
     }
-    const std::set<std::string> installed = installedPlatforms();
+    const std::set<std::string> installed = installedPlugins(QStringLiteral("platforms"));
     std::string why;
     for (const std::string& platform : asked) {
         const std::string name = platform.substr(0, platform.find(':'));
@@ -146,6 +146,16 @@ DisplayProbe::DisplayProbe()
         why += (why.empty() ? "" : "; ") + failed;
     }
     m_problem = why.empty() ? "QT_QPA_PLATFORM names no platform" : why;
+}
+
+std::string waylandDecoration()
+{
+    const QStringList desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':');
+    const bool gnome = desktops.contains(QStringLiteral("GNOME"), Qt::CaseInsensitive);
+    return gnome && environment("QT_WAYLAND_DECORATION").empty()
+            && installedPlugins(QStringLiteral("wayland-decoration-client")).contains("adwaita")
+        ? "adwaita"
+        : "";
 }
 
 DisplayProbe::~DisplayProbe()

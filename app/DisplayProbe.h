@@ -39,4 +39,9 @@ private:
     xcb_connection_t* m_connection = nullptr;
 };
 
+// The title bar Qt's Wayland plugin should draw where the compositor draws
+// none: GNOME's look ("adwaita", Qt 6.8 on) on GNOME, unless the user named
+// one in QT_WAYLAND_DECORATION; empty for Qt's own choice.
+std::string waylandDecoration();
+
 } // namespace triview

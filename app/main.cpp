@@ -43,6 +43,9 @@ bool usePlatform(const triview::DisplayProbe& probe, const char* without)
         return false;
     }
     qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(probe.platform()));
+    if (const std::string decoration = triview::waylandDecoration();
+        probe.platform().starts_with("wayland") && !decoration.empty())
+        qputenv("QT_WAYLAND_DECORATION", QByteArray::fromStdString(decoration));
     return true;
 }
 
