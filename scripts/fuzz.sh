@@ -1,8 +1,7 @@
 #!/bin/sh
 # Builds the libFuzzer targets with clang and runs them for a share each of
 # the given number of seconds (default 60), from their seed corpora: the
-# reader on text in memory (half), the reader on files with holes (a
-# third), and the command line's parser (the rest).
+# reader on text in memory (half) and on files with holes (the rest).
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -11,7 +10,7 @@ build=build-fuzz
 ./scripts/install-deps.sh
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTRIVIEW_FUZZ=ON >/dev/null
-cmake --build "$build" -j "$(nproc)" --target tri_reader_fuzzer tri_file_fuzzer command_line_fuzzer
+cmake --build "$build" -j "$(nproc)" --target tri_reader_fuzzer tri_file_fuzzer
 
 # Work on copies: what the fuzzers find new stays out of the repository.
 work=$(mktemp -d)
@@ -24,5 +23,4 @@ fuzz() { # fuzz TARGET CORPUS SECONDS
     -print_final_stats=1 "$work/$1"
 }
 fuzz tri_reader_fuzzer corpus $((seconds / 2))
-fuzz tri_file_fuzzer corpus-holes $((seconds / 3))
-fuzz command_line_fuzzer corpus-command-line $((seconds - seconds / 2 - seconds / 3))
+fuzz tri_file_fuzzer corpus-holes $((seconds - seconds / 2))
