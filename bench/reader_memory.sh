@@ -8,8 +8,8 @@ set -eu
 viewer=$(realpath "$1")
 shift
 wait_tries=1200 # the old reader took half a minute for 4 GB
-xdriver_source=$(dirname "$0")/../tests/e2e/xdriver.sh
-. "$xdriver_source"
+
+. "$(dirname "$0")/../tests/e2e/xdriver.sh"
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 

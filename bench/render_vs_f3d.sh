@@ -16,8 +16,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$build/bench/write_benchmark_model" "$work/model.tri" "$work/model.stl"
 triview=$build/app/triview
-xdriver_source=$(dirname "$0")/../tests/e2e/xdriver.sh
-. "$xdriver_source"
+
+. "$(dirname "$0")/../tests/e2e/xdriver.sh"
 area=$(picture_area "$triview") # WxH+X+Y
 resolution=$(echo "${area%%+*}" | tr x ,)
 hyperfine -N --warmup 5 --runs 40 \

@@ -12,7 +12,7 @@ PACKAGES="
   xvfb xauth libgl1-mesa-dri xdotool x11-utils imagemagick
   fonts-arphic-uming fonts-urw-base35
   desktop-file-utils shared-mime-info libglib2.0-bin dpkg-dev file python3 python3-pil
-  tumbler dbus python3-gi gir1.2-gnomedesktop-3.0 bubblewrap
+  python3-xlib tumbler dbus python3-gi gir1.2-gnomedesktop-3.0 bubblewrap
   help2man man-db lintian appstream
   qt6-wayland sway grim wtype
 "
@@ -22,7 +22,8 @@ case ${VERSION_ID:-} in
   12) PACKAGES="$PACKAGES libkf5kio-dev kio-extras" ;;
   *) PACKAGES="$PACKAGES libkf6kio-dev kio-extras" ;;
 esac
-# (The last lines: the thumbnailer clients the package test asks, tumbler
+# (The last lines: python's X library, to close the tests' windows as a
+# window manager does; the thumbnailer clients the package test asks, tumbler
 # on a private bus and GNOME's factory, which sandboxes with bubblewrap; the
 # manual page's maker; Debian's and AppStream's checkers; KDE's KIO, to
 # build the thumbnail plugin, and its thumbnail worker, to test it; Qt's

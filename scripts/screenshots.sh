@@ -17,7 +17,6 @@ if [ -z "${TRIVIEW_ON_XVFB:-}" ]; then
     env TRIVIEW_ON_XVFB=1 "$0" "$viewer" "$out"
 fi
 
-xdriver_source=tests/e2e/xdriver.sh
 . tests/e2e/xdriver.sh
 mkdir -p "$out"
 

@@ -1,6 +1,5 @@
 # Helpers for driving triview on an X display (sourced, POSIX sh): find its
 # windows, answer them, close them as a window manager would, look at them.
-xdriver_dir=$(cd "$(dirname "${xdriver_source:-$0}")" && pwd)
 
 # Prints the id of the visible window titled exactly $1 of process $2, waiting
 # up to 10 s (or wait_tries tenths of a second).
@@ -14,9 +13,14 @@ wait_window() {
   return 1
 }
 
-# Presses key $2 in window $1; asks window $1 to close.
+# Presses key $2 in window $1. Asks window $1 to close as a window manager's
+# close button does (WM_DELETE_WINDOW): Xvfb runs none, and xdotool's
+# windowclose destroys the window instead.
 press() { xdotool windowfocus --sync "$1" key --clearmodifiers "$2"; }
-close_window() { python3 "$xdriver_dir/close_window.py" "$1"; }
+close_window() { /usr/bin/python3 -c 'import sys; from Xlib import display, protocol
+d = display.Display(); atom = d.intern_atom; w = d.create_resource_object("window", int(sys.argv[1], 0))
+w.send_event(protocol.event.ClientMessage(window=w, client_type=atom("WM_PROTOCOLS"),
+    data=(32, [atom("WM_DELETE_WINDOW"), 0, 0, 0, 0]))); d.flush()' "$1"; }
 
 # Prints the picture area's place in a screenshot of the window of viewer $1
 # (its --render draws at that size by default): WxH+8+8.
