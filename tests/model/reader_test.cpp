@@ -10,14 +10,11 @@
 
 #include <algorithm>
 #include <atomic>
-#include <bit>
 #include <cfloat>
-#include <charconv>
 #include <cmath>
 #include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <random>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <thread>

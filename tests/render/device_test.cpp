@@ -54,16 +54,6 @@ TEST_F(DeviceSetUp, RootIsMadeOnlyWhenNoneIsHeld)
     EXPECT_EQ(d3d.DxRoot.get(), root);
 }
 
-TEST_F(DeviceSetUp, CleanupReleasesWhatThereIsInOrderAndKeepsTheRoot)
-{
-    ASSERT_EQ(init(), vbTrue); // no vertex buffer yet
-    seam->clearJournal();
-    Cleanup(d3d);
-    Cleanup(d3d); // already empty: nothing more happens
-    EXPECT_EQ(seam->journal(), (Journal { "Release:Device", "Release:Direct3D" }));
-    EXPECT_TRUE(d3d.DxRoot);
-}
-
 TEST(InitD3D, ADriverThatRefusesTheShadersSaysWhyAndNoDeviceIsMade)
 {
     // Shaders the real driver must refuse, beside the device's own other one.

@@ -31,19 +31,16 @@ elif command == "fills" and len(args) == 2:
     sys.exit(ground[3] != 0 or span < float(args[1]) * max(picture.size))
 elif command == "within" and len(args) == 2:
     shot, part = (Image.open(path).convert("RGB") for path in args)
-    width, rows = shot.size[0] * 3, shot.tobytes()
-    wanted = [part.tobytes()[y * part.size[0] * 3:(y + 1) * part.size[0] * 3]
-              for y in range(part.size[1])]
+    width, data, want = shot.size[0] * 3, shot.tobytes(), part.tobytes()
+    first = want[:part.size[0] * 3]
     # Each place P's first row appears, tried for the whole of P.
     for y in range(shot.size[1] - part.size[1] + 1):
-        row = rows[y * width:(y + 1) * width]
-        at = row.find(wanted[0])
+        at = data.find(first, y * width, (y + 1) * width)
         while at >= 0:
-            if at % 3 == 0 and all(
-                    rows[(y + i) * width + at:(y + i) * width + at + len(line)] == line
-                    for i, line in enumerate(wanted)):
+            x = (at - y * width) // 3
+            if at % 3 == 0 and shot.crop((x, y, x + part.size[0], y + part.size[1])).tobytes() == want:
                 sys.exit(0)
-            at = row.find(wanted[0], at + 1)
+            at = data.find(first, at + 1, (y + 1) * width)
     sys.exit(1)
 else:
     sys.exit("usage: picture_check.py same A B | fills FILE F | within SHOT P")
