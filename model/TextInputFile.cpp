@@ -287,7 +287,11 @@ void TextInputFile::readLongField(float& value)
         if (!number.failed())
             number.take(piece);
         m_pos = static_cast<std::size_t>(end - at(0));
-        if (m_pos < m_window.size() || m_window.exhausted())
+        // A field that has failed is reported with what is already kept of
+        // it: reading on through what may be gigabytes of a hole's zeros
+        // would change nothing.
+        if (m_pos < m_window.size() || m_window.exhausted()
+            || (number.failed() && head.size() >= kKeptFieldBytes))
             break;
         moveOn();
     }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cfloat>
+#include <chrono>
 #include <cmath>
 #include <fcntl.h>
 #include <fstream>
@@ -326,6 +327,31 @@ TEST(BigFiles, ReadInLittleMemoryAndOnlyAsFarAsNeeded)
     std::ofstream(holes, std::ios::binary | std::ios::app) << "\nTriangle";
     EXPECT_EQ(counttri(holes), 2);
     EXPECT_LE(cachedBytes(holes), std::uint64_t { 1600 } << 10); // its data, not its hole
+
+    // Holes inside records: a short one and a long one in header lines, whose
+    // content is not looked at, are passed; a field that meets one fails
+    // there, however long the hole (64 GiB).
+    const std::string corners = "\n255,0,0,0,0,0\n1,2,3,0,0,0\n4,5,6,0,0,0\n7,8,9,0,0,0\n";
+    const std::string inRecords = dir.write("in-records.tri", "Tri");
+    {
+        std::fstream file(inRecords, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(8 << 10);
+        file << "angle" << corners << "X";
+        file.seekp(2 << 20);
+        file << corners;
+    }
+    Load holed;
+    EXPECT_EQ(loadtri(inRecords, 2, holed.cursor, holed), vbTrue);
+    ASSERT_EQ(holed.calls.size(), 2u);
+    EXPECT_EQ(holed.calls[1].first.corners[2].x, 7.0f);
+    const std::string inField = dir.write("in-field.tri", "Triangle\n255,0,0,0,0,0\n1,2,3");
+    std::filesystem::resize_file(inField, std::uint64_t { 64 } << 30);
+    const auto started = std::chrono::steady_clock::now();
+    const auto failed = test::raised([&] { loadtri(inField, 1, load.cursor, load); });
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failed->number(), err::TypeMismatch);
+    EXPECT_EQ(failed->line(), 3);
 
     // The 32768th header overflows where it stands, before what follows is read.
     const std::string headers
