@@ -2,10 +2,13 @@
 
 #include "runtime/RuntimeError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,11 +55,27 @@ private:
     int m_fd;
 };
 
-// Answers errno, or 0 once every byte is written.
+// How long a reader that takes nothing, or another writer's lock, may keep
+// a picture waiting before it is given up.
+constexpr int kPatienceMs = 10'000;
+
+// Why a FIFO or a lock could not be written: shown after the file's name.
+constexpr std::string_view kNoReader = "沒有程式在讀取這個 FIFO";
+constexpr std::string_view kReaderStalled = "讀取端 10 秒沒有取走資料";
+constexpr std::string_view kLockedByAnother = "另一個程式鎖住這個檔案超過 10 秒";
+
+// Answers errno, or 0 once every byte is written; ETIMEDOUT when a
+// non-blocking output took nothing for kPatienceMs.
 int writeAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
         const ssize_t wrote = ::write(fd, bytes.data(), bytes.size());
+        if (wrote < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd ready { fd, POLLOUT, 0 };
+            if (::poll(&ready, 1, kPatienceMs) == 0)
+                return ETIMEDOUT;
+            continue; // ready, interrupted, or an error the next write names
+        }
         if (wrote < 0 && errno != EINTR)
             return errno;
         bytes.remove_prefix(static_cast<std::size_t>(std::max<ssize_t>(wrote, 0)));
@@ -64,21 +83,26 @@ int writeAll(int fd, std::string_view bytes)
     return 0;
 }
 
-void writeInPlace(const std::string& output, std::string_view bytes)
+[[noreturn]] void raiseWriting(int error, const std::string& output)
 {
-    // O_CREAT without O_EXCL: a dangling link gets its target made.
-    Descriptor file(::open(output.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0666));
-    if (file.get() < 0)
-        raiseFor(errno, output);
-    FileStatus status {};
-    int error = writeAll(file.get(), bytes);
-    if (error == 0 && ::fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode)
-        && ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0)
-        error = errno;
-    if (const int closing = file.close(); error == 0)
-        error = closing;
-    if (error != 0)
-        raiseFor(error, output);
+    if (error == ETIMEDOUT)
+        throw RuntimeError(err::PathFileAccess, output, 0, std::string(kReaderStalled));
+    raiseFor(error, output);
+}
+
+// Takes an exclusive advisory lock on fd, waiting up to kPatienceMs for
+// another holder to let go.
+bool lockWithinPatience(int fd)
+{
+    for (int waited = 0;; waited += 10) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return true; // a file system without locks: written unlocked
+        if (waited >= kPatienceMs)
+            return false;
+        ::usleep(10'000);
+    }
 }
 
 // Holds SIGINT, SIGTERM and SIGHUP back while it lives; one that came
@@ -111,6 +135,49 @@ public:
 private:
     sigset_t m_previous;
 };
+
+void writeInPlace(const std::string& output, std::string_view bytes)
+{
+    // Not blocking, so that a FIFO nobody reads is refused at once rather
+    // than waited on for ever. O_CREAT without O_EXCL: a dangling link gets
+    // its target made.
+    Descriptor file(
+        ::open(output.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC | O_NONBLOCK, 0666));
+    FileStatus status {};
+    if (file.get() < 0) {
+        const int error = errno;
+        if (error == ENXIO && ::stat(output.c_str(), &status) == 0 && S_ISFIFO(status.st_mode))
+            throw RuntimeError(err::PathFileAccess, output, 0, std::string(kNoReader));
+        raiseFor(error, output);
+    }
+    if (::fstat(file.get(), &status) != 0)
+        raiseFor(errno, output);
+    if (!S_ISREG(status.st_mode)) {
+        // A FIFO keeps its reader to a time limit; anything else is
+        // written as it would be blocking.
+        if (!S_ISFIFO(status.st_mode))
+            ::fcntl(file.get(), F_SETFL, ::fcntl(file.get(), F_GETFL) & ~O_NONBLOCK);
+        int error = writeAll(file.get(), bytes);
+        if (const int closing = file.close(); error == 0)
+            error = closing;
+        if (error != 0)
+            raiseWriting(error, output);
+        return;
+    }
+    // A regular file is either still its old picture or the whole new one:
+    // another triview writing it waits its turn, and no signal cuts the
+    // writing short before the length is set.
+    if (!lockWithinPatience(file.get()))
+        throw RuntimeError(err::PathFileAccess, output, 0, std::string(kLockedByAnother));
+    const HeldSignals held;
+    int error = writeAll(file.get(), bytes);
+    if (error == 0 && ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0)
+        error = errno;
+    if (const int closing = file.close(); error == 0)
+        error = closing;
+    if (error != 0)
+        raiseFor(error, output);
+}
 
 // A name for a new file in folder that no other file has, short enough for
 // any folder; and the file, open for writing. Answers -1 and errno on failure.
@@ -182,11 +249,22 @@ bool sameFile(const std::string& output, const std::string& file)
         && out.st_ino == model.st_ino;
 }
 
+bool isTerminal(const std::string& output)
+{
+    if (output == "-")
+        return ::isatty(STDOUT_FILENO) == 1;
+    FileStatus status {};
+    if (::stat(output.c_str(), &status) != 0 || !S_ISCHR(status.st_mode))
+        return false;
+    const Descriptor device(::open(output.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    return device.get() >= 0 && ::isatty(device.get()) == 1;
+}
+
 void writeOutput(const std::string& output, std::string_view bytes)
 {
     if (output == "-") {
         if (const int error = writeAll(STDOUT_FILENO, bytes); error != 0)
-            raiseFor(error, "-");
+            raiseWriting(error, "-");
         return;
     }
     FileStatus status {};

@@ -16,7 +16,7 @@
 #include <QTime>
 #include <algorithm>
 #include <cstdio>
-#include <unistd.h>
+#include <vector>
 
 namespace triview {
 
@@ -81,8 +81,10 @@ int renderPicture(const CommandLine& line, Direct3DObjects& d3d)
         std::fputs("triview: the picture would overwrite the model; name another OUT\n", stderr);
         return 2;
     }
-    if (line.output == "-" && ::isatty(STDOUT_FILENO)) {
-        std::fputs("triview: a picture is not for a terminal; redirect standard output\n", stderr);
+    if (isTerminal(line.output)) {
+        std::fputs(
+            "triview: a picture is not for a terminal; redirect standard output or name a file\n",
+            stderr);
         return 2;
     }
     ConsoleRuntime runtime;

@@ -1,6 +1,9 @@
-/* Preloaded into triview by the picture tests: as the program starts to
- * write a new picture under its temporary name (".triview-..."), it is sent
- * SIGTERM, as if the user ended it right then. */
+/* Preloaded into triview by the picture tests, it acts by the name of the
+ * file a picture is written to: as the program starts to write under a
+ * temporary name (".triview-...") or over a file named "interrupted-...",
+ * it is sent SIGTERM, as if the user ended it right then; a write to a file
+ * named "slow-..." is followed by two seconds' pause, so that another
+ * writer can come in between. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <signal.h>
@@ -12,13 +15,14 @@ ssize_t write(int fd, const void* data, size_t size)
 {
     ssize_t (*real)(int, const void*, size_t);
     *(void**)&real = dlsym(RTLD_NEXT, "write"); /* POSIX's way round ISO C's pointer kinds */
-    char link[64], target[4096];
+    char link[64], target[4096] = "";
     snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
     const ssize_t length = readlink(link, target, sizeof target - 1);
-    if (length > 0) {
-        target[length] = '\0';
-        if (strstr(target, "/.triview-") != NULL)
-            kill(getpid(), SIGTERM);
-    }
-    return real(fd, data, size);
+    target[length > 0 ? length : 0] = '\0';
+    if (strstr(target, "/.triview-") != NULL || strstr(target, "/interrupted-") != NULL)
+        kill(getpid(), SIGTERM);
+    const ssize_t wrote = real(fd, data, size);
+    if (strstr(target, "/slow-") != NULL)
+        sleep(2);
+    return wrote;
 }

@@ -54,7 +54,7 @@ cp "$examples/cube.tri" model.tri
 model_bytes=$(cksum <model.tri)
 model_kept() { [ "$(cksum <model.tri)" = "$model_bytes" ]; }
 long=$(printf '%0251d' 0).png
-mkfifo fifo.png
+mkfifo fifo.png unread.png
 mkdir folder.png
 touch target.png && ln -s target.png link.png
 ln -s made.png dangling.png
@@ -77,6 +77,7 @@ done <<'CASES'
 --render .gnome_desktop_thumbnail.Ab3dEf --format png model.tri|0|is_png .gnome_desktop_thumbnail.Ab3dEf
 --render - model.tri|0|is_png out
 --render fifo.png model.tri|0|[ -p fifo.png ] && is_png from-fifo
+--render unread.png model.tri|1|grep -q "'75'" err && grep -q '沒有程式在讀取這個 FIFO' err
 --render null --format png model.tri|0|[ -c null ] || [ $device = no ]
 --render link.png model.tri|0|[ -L link.png ] && is_png target.png
 --render dangling.png model.tri|0|[ -L dangling.png ] && is_png made.png
@@ -100,6 +101,15 @@ exec 3<&-
 
 expect 2 'standard output is closed' sh -c "exec '$viewer' --render - model.tri >&-"
 expect 2 'not for a terminal' script -qec "'$viewer' --render - model.tri" /dev/null
+expect 2 'not for a terminal' script -qec "'$viewer' --render /dev/tty model.tri" /dev/null
+
+# A FIFO whose reader takes nothing is given up after 10 s.
+mkfifo stalled.png
+sleep 30 <stalled.png &
+reader=$!
+sleep 0.2
+expect 1 '讀取端 10 秒沒有取走資料' "$viewer" --render stalled.png --format bmp model.tri
+kill "$reader"
 
 # A full disk: the report says so, and nothing is left on it.
 if [ "$(id -u)" -eq 0 ]; then
@@ -111,12 +121,26 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 
 # A signal while a new picture is written: the program ends by it, and
-# neither the picture nor its temporary file stays.
+# neither the picture nor its temporary file stays. One while a picture is
+# rewritten in place: it ends once the whole new picture is there.
+preloaded() { ASAN_OPTIONS=verify_asan_link_order=0 LD_PRELOAD=$interrupt "$viewer" "$@"; }
 status=0
-ASAN_OPTIONS=verify_asan_link_order=0 LD_PRELOAD=$interrupt "$viewer" --render cut.png model.tri \
-  2>err || status=$?
+preloaded --render cut.png model.tri 2>err || status=$?
 [ "$status" -eq 143 ] && [ ! -e cut.png ] && ! ls -A | grep -q '^\.triview-' ||
   fail "interrupted: status $status, $(ls -A | tr '\n' ' ')"
+head -c 3000000 /dev/zero >interrupted-old.png
+status=0
+preloaded --render interrupted-old.png model.tri 2>err || status=$?
+[ "$status" -eq 143 ] && cmp -s interrupted-old.png new.png ||
+  fail "interrupted in place: status $status, $(wc -c <interrupted-old.png) bytes"
+# Two writers of one picture: the second waits for the first to finish.
+: >slow-shared.png
+preloaded --render slow-shared.png --size 600x600 model.tri &
+"$viewer" --render small.png --size 16x16 model.tri
+until [ -s slow-shared.png ]; do sleep 0.05; done # the first has written, and pauses
+"$viewer" --render slow-shared.png --size 16x16 model.tri
+wait
+cmp -s slow-shared.png small.png || fail "two writers: $(wc -c <slow-shared.png) bytes, not the last picture"
 
 # No display Qt could use, however it is asked for: one line, status 1, no
 # abort. An X server that takes the connection and never answers is one too.
