@@ -60,7 +60,10 @@ QImage draw(const CommandLine& line, Direct3DObjects& d3d, RuntimeServices& runt
         if (line.file) // the vertices loaded; the rest of the buffer stays zero
             stored
                 = stored.first(std::min(stored.size(), std::size_t(VertexCursor) * kVertexStride));
-        view = fittedView(stored, worldTransform(pose), viewTransform(pose.distance), kFieldOfView,
+        std::vector<std::byte> centred(stored.begin(), stored.end());
+        centreVertices(centred);
+        d3d.VertexBuffer->write(0, centred.data(), static_cast<std::int32_t>(centred.size()));
+        view = fittedView(centred, worldTransform(pose), viewTransform(pose.distance), kFieldOfView,
             kNearPlane, kFitMargin);
     }
     Render(d3d, TriangleCount, pose, view);

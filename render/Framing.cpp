@@ -1,7 +1,5 @@
 #include "render/Framing.h"
 
-#include "render/D3DXMath.h"
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -17,22 +15,24 @@ using Point = std::array<double, 3>;
 
 constexpr std::size_t kStride = 16; // x, y, z, colour
 
-// The vertices in view space (row vectors: p * world * view), in double so
-// that no model's range overflows.
-std::vector<Point> viewSpacePoints(
+// The vertices placed by world and turned as view turns, in double: view's
+// own place is left out, since the fitted camera gets a place of its own,
+// and adding it would drown a small model's extent in the distance.
+std::vector<Point> turnedPoints(
     std::span<const std::byte> vertices, const D3DMATRIX& world, const D3DMATRIX& view)
 {
-    D3DMATRIX toView;
-    D3DXMatrixMultiply(toView, world, view);
     std::vector<Point> points;
     points.reserve(vertices.size() / kStride);
     for (std::size_t at = 0; at + kStride <= vertices.size(); at += kStride) {
         float p[3];
         std::memcpy(p, vertices.data() + at, sizeof p);
-        Point q {};
+        Point placed {}, q {};
         for (int column = 0; column < 3; ++column)
-            q[column] = double(p[0]) * toView.m[0][column] + double(p[1]) * toView.m[1][column]
-                + double(p[2]) * toView.m[2][column] + toView.m[3][column];
+            placed[column] = double(p[0]) * world.m[0][column] + double(p[1]) * world.m[1][column]
+                + double(p[2]) * world.m[2][column] + world.m[3][column];
+        for (int column = 0; column < 3; ++column)
+            q[column] = placed[0] * view.m[0][column] + placed[1] * view.m[1][column]
+                + placed[2] * view.m[2][column];
         if (std::isfinite(q[0]) && std::isfinite(q[1]) && std::isfinite(q[2]))
             points.push_back(q);
     }
@@ -70,10 +70,35 @@ std::array<double, 2> balanced(
 
 } // namespace
 
+void centreVertices(std::span<std::byte> vertices)
+{
+    const auto finite = [](const float* p) {
+        return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
+    };
+    Point low { HUGE_VAL, HUGE_VAL, HUGE_VAL }, high { -HUGE_VAL, -HUGE_VAL, -HUGE_VAL };
+    for (std::size_t at = 0; at + kStride <= vertices.size(); at += kStride) {
+        float p[3];
+        std::memcpy(p, vertices.data() + at, sizeof p);
+        for (int k = 0; k < 3 && finite(p); ++k) {
+            low[k] = std::min(low[k], double(p[k]));
+            high[k] = std::max(high[k], double(p[k]));
+        }
+    }
+    for (std::size_t at = 0; at + kStride <= vertices.size(); at += kStride) {
+        float p[3];
+        std::memcpy(p, vertices.data() + at, sizeof p);
+        if (!finite(p))
+            continue;
+        for (int k = 0; k < 3; ++k)
+            p[k] = static_cast<float>(p[k] - (low[k] + high[k]) / 2);
+        std::memcpy(vertices.data() + at, p, sizeof p);
+    }
+}
+
 D3DMATRIX fittedView(std::span<const std::byte> vertices, const D3DMATRIX& world,
     const D3DMATRIX& view, float fieldOfView, float zNear, float margin)
 {
-    const std::vector<Point> points = viewSpacePoints(vertices, world, view);
+    const std::vector<Point> points = turnedPoints(vertices, world, view);
     Point low { HUGE_VAL, HUGE_VAL, HUGE_VAL }, high { -HUGE_VAL, -HUGE_VAL, -HUGE_VAL };
     for (const Point& p : points)
         for (int k = 0; k < 3; ++k) {
@@ -122,14 +147,19 @@ D3DMATRIX fittedView(std::span<const std::byte> vertices, const D3DMATRIX& world
     const double scale = 1.001 * zNear / nearest;
     if (!std::isfinite(scale) || !(scale > 0.0))
         return view;
-    D3DMATRIX move = identityMatrix();
-    for (int k = 0; k < 3; ++k)
-        move.m[k][k] = static_cast<float>(scale);
-    move.m[3][0] = static_cast<float>(-at[0] * scale);
-    move.m[3][1] = static_cast<float>(-at[1] * scale);
-    move.m[3][2] = static_cast<float>(back * scale);
-    D3DMATRIX fitted;
-    D3DXMatrixMultiply(fitted, view, move);
+    // The device works in float, where a model near the float range's
+    // limits needs a scale beyond it (1e-39 or 1e45). Multiplying the whole
+    // matrix, w included, by 1 / sqrt(scale) changes no point's place on
+    // the picture or in depth, and keeps every entry well within float.
+    const double even = 1.0 / std::sqrt(scale), turn = scale * even;
+    D3DMATRIX fitted {};
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column)
+            fitted.m[row][column] = static_cast<float>(view.m[row][column] * turn);
+    fitted.m[3][0] = static_cast<float>(-at[0] * turn);
+    fitted.m[3][1] = static_cast<float>(-at[1] * turn);
+    fitted.m[3][2] = static_cast<float>(back * turn);
+    fitted.m[3][3] = static_cast<float>(even);
     return fitted;
 }
 

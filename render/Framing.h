@@ -17,8 +17,16 @@ namespace triview {
 // model as near the middle as the perspective allows. The view is scaled
 // too, which the picture does not show, so that the model's nearest point
 // lies just beyond zNear, where depth is finest, and its farthest within
-// about a hundred times that. Answers view unchanged when the vertices
-// have no extent.
+// about a hundred times that; and the whole matrix, w included, so that
+// its entries stay well within float for any finite model. Answers view
+// unchanged when the vertices have no extent.
+// Moves vertices (of vertex format 66) so that the middle of their extent is
+// the origin, worked out in double. The device works in float, where a
+// model far from the origin for its size loses its shape to the distance;
+// a fitted view is as good wherever the model lies. Vertices that are not
+// finite are left as they are.
+void centreVertices(std::span<std::byte> vertices);
+
 D3DMATRIX fittedView(std::span<const std::byte> vertices, const D3DMATRIX& world,
     const D3DMATRIX& view, float fieldOfView, float zNear, float margin);
 

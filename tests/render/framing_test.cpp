@@ -8,12 +8,15 @@
 #include <array>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <limits>
 #include <random>
 
 namespace triview {
 namespace {
 
 constexpr float kMargin = 0.05f;
+constexpr float kLargest = std::numeric_limits<float>::max();
+constexpr float kSmallest = std::numeric_limits<float>::min();
 
 std::vector<std::byte> vertices(const std::vector<D3DVECTOR>& points)
 {
@@ -26,8 +29,11 @@ std::vector<std::byte> vertices(const std::vector<D3DVECTOR>& points)
 // Where the points land on the picture (x, y) and in depth (z), divided by
 // w, as the device draws them: the least and the most of each.
 std::array<std::array<float, 3>, 2> project(
-    const std::vector<D3DVECTOR>& points, const D3DMATRIX& world, const D3DMATRIX& view)
+    const std::vector<std::byte>& bytes, const D3DMATRIX& world, const D3DMATRIX& view)
 {
+    std::vector<D3DVECTOR> points(bytes.size() / 16);
+    for (std::size_t i = 0; i < points.size(); ++i)
+        std::memcpy(&points[i], bytes.data() + 16 * i, sizeof(D3DVECTOR));
     D3DMATRIX projection, all;
     D3DXMatrixPerspectiveFovLH(projection, kFieldOfView, 1.0f, kNearPlane, kFarPlane);
     D3DXMatrixMultiply(all, world, view);
@@ -63,14 +69,26 @@ TEST(FittedView, ModelsOfAnySizeAndPlaceFillThePictureCentredInFrontOfTheCamera)
         { "large and off to the side", cloud(1e5f, 3e4f, 0), identityMatrix() },
         { "turned", cloud(-300, 200, 0), turned },
         { "huge coordinates", cloud(1e30f, 1e29f, 0), identityMatrix() },
+        { "small, far from the origin", cloud(3e6f, 0.5f, 0), turned },
         { "flat", cloud(0, 100, 5), identityMatrix() },
         { "a line across the view", { { 0, 0, 0 }, { 0, 10, 0 } }, identityMatrix() },
+        // Near the float range's limits the scale a fit needs is beyond it.
+        { "the largest coordinates",
+            { { -kLargest, -kLargest, -kLargest }, { kLargest, kLargest, kLargest },
+                { kLargest, -kLargest, 0 } },
+            turned },
+        { "a far vertex beside a unit triangle",
+            { { 0, 0, 0 }, { 1, 0, 0 }, { 0, 1, 0 }, { 0, kLargest, 0 } }, identityMatrix() },
+        { "tiny", cloud(0, 1e-30f, 0), turned },
+        { "the smallest normal extent", { { 0, 0, 0 }, { kSmallest, 0, 0 }, { 0, kSmallest, 0 } },
+            identityMatrix() },
     };
     for (const auto& [name, points, world] : cases) {
         SCOPED_TRACE(name);
-        const auto [low, high] = project(points, world,
-            fittedView(
-                vertices(points), world, viewTransform(8), kFieldOfView, kNearPlane, kMargin));
+        std::vector<std::byte> placed = vertices(points);
+        centreVertices(placed);
+        const auto [low, high] = project(placed, world,
+            fittedView(placed, world, viewTransform(8), kFieldOfView, kNearPlane, kMargin));
         // Inside the margin, reaching it on the side it fills, centred there,
         // and between the near and far planes.
         const int wide = high[0] - low[0] >= high[1] - low[1] ? 0 : 1;
