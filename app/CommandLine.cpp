@@ -4,11 +4,13 @@
 #include "render/Direct3D8.h"
 #include "runtime/ShownSafely.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace triview {
 
@@ -150,6 +152,10 @@ std::string formatOf(std::string_view output)
 
 } // namespace
 
+// Formats that hold only smaller pictures than the largest back buffer.
+constexpr std::pair<std::string_view, int> kLargestSides[]
+    = { { "cur", 256 }, { "ico", 256 }, { "webp", 16383 } };
+
 CommandLine parseCommandLine(int argc, char* argv[])
 {
     CommandLine line;
@@ -206,6 +212,8 @@ CommandLine parseCommandLine(int argc, char* argv[])
         line.text = "triview " TRIVIEW_VERSION "\n";
         return line;
     }
+    if (file && file->empty())
+        return usage("FILE is empty: name a tri file, or leave it out");
     if (file)
         line.file = std::string(*file);
     if (!given[Render]) {
@@ -240,6 +248,10 @@ CommandLine parseCommandLine(int argc, char* argv[])
                 "--size takes WxH, 1 to " + std::to_string(kMaxBackBufferSide) + " a side");
         line.size = QSize(*width, *height);
     }
+    for (const auto& [format, side] : kLargestSides)
+        if (line.format == format && std::max(line.size.width(), line.size.height()) > side)
+            return usage(std::string(format) + " pictures are at most " + std::to_string(side) + "x"
+                + std::to_string(side) + "; give a smaller --size");
     if (given[Distance] && given[Fit])
         return usage("--fit places the camera itself: leave out --distance");
     if (given[Distance]) {
