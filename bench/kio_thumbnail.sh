@@ -26,8 +26,14 @@ for i in 0 1 2 3 4 5 6 7 8 9; do
   files="$files $work/model$i.tri"
 done
 exec_line=$(sed -n 's/^Exec=//p' "$(dirname "$0")/../packaging/triview.thumbnailer" | sed 's/%s/256/g')
+plugins=$kio/plugins
+if [ "$kio" = "$build/kio5" ]; then
+  # Frameworks 5's plugin runs the triview installed beside it: install both.
+  cmake --install "$build" --prefix "$work/prefix" >/dev/null
+  plugins=$(echo "$work"/prefix/lib/*/qt5/plugins)
+fi
 export PATH="$build/app:$PATH" XDG_DATA_DIRS="$work/share:/usr/share" XDG_CACHE_HOME="$work/cache" \
-  QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH="$kio/plugins:$build/bench/plugins"
+  QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH="$plugins:$build/bench/plugins"
 set -- -n "thumbnailer entry, 10 files" \
   "for f in $files; do $(echo "$exec_line" | sed 's/%o/$f.png/; s/%i/$f/'); done" \
   -n "KIO plugin, 10 files in one PreviewJob" \

@@ -50,6 +50,7 @@ execute_process(
     COMMAND ${CMAKE_COMMAND} -S ${PROJECT_SOURCE_DIR}/kio -B ${kio_build} -G ${CMAKE_GENERATOR}
             -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} -DCMAKE_CXX_COMPILER=${CMAKE_CXX_COMPILER}
             -DCMAKE_CXX_FLAGS=${kio_flags} -DTRIVIEW_TESTS=${TRIVIEW_TESTS}
+            -DTRIVIEW_BINDIR=${CMAKE_INSTALL_BINDIR}
     RESULT_VARIABLE configured OUTPUT_VARIABLE kio_log ERROR_VARIABLE kio_log)
 if(configured EQUAL 0)
     message(STATUS "KDE's thumbnail plugin for KDE Frameworks 5 is built in ${kio_build}")

@@ -6,15 +6,33 @@
 // the benchmark that times it beside the plugin that draws in process.)
 #include <KIO/ThumbnailCreator>
 #include <KPluginFactory>
+#include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
-#include <QStandardPaths>
+#include <dlfcn.h>
 
 namespace {
 
 // A model on a hung file system is given up after this long, so that the
 // worker goes on to the next file.
 constexpr int kTimeoutMs = 30000;
+
+// The triview installed with this plugin, never another one on PATH (where
+// "." would run whatever triview the worker's folder holds):
+// TRIVIEW_PROGRAM, taken from the plugin's own folder where it is relative,
+// so that it holds under any installation prefix.
+QString installedProgram()
+{
+    const QString program = QStringLiteral(TRIVIEW_PROGRAM);
+    Dl_info plugin {};
+    if (QDir::isAbsolutePath(program)
+        || ::dladdr(reinterpret_cast<void*>(&installedProgram), &plugin) == 0
+        || plugin.dli_fname == nullptr)
+        return program;
+    return QDir::cleanPath(
+        QFileInfo(QFile::decodeName(plugin.dli_fname)).absoluteDir().filePath(program));
+}
 
 class TriThumbnailCreator final : public KIO::ThumbnailCreator
 {
@@ -29,9 +47,8 @@ public:
     {
         const QString file = request.url().toLocalFile();
         const QSize size = request.targetSize();
-        // Found on PATH, as file managers find the thumbnailer entry's program.
-        const QString program = QStandardPaths::findExecutable(QStringLiteral("triview"));
-        if (file.isEmpty() || size.isEmpty() || program.isEmpty())
+        const QString program = installedProgram();
+        if (file.isEmpty() || size.isEmpty() || !QFileInfo(program).isExecutable())
             return KIO::ThumbnailResult::fail();
 
         QProcess render;

@@ -127,13 +127,15 @@ if [ -n "$kio_deb" ]; then
   dpkg-deb -x "$kio_deb" "$root"
   triview --render "$work/entry.png" --format png --size 128x128 --fit --transparent -- "$work/terrain.tri"
   cp "$work/terrain.tri" "$work/模型 1.tri"
+  # The plugin's own triview draws, never one found first on PATH.
+  mkdir "$work/decoy" && printf '#!/bin/sh\nexit 1\n' >"$work/decoy/triview" && chmod +x "$work/decoy/triview"
   for kf in 6 5; do
     [ -x "$build/kio$kf/preview_job" ] || continue
     plugins_dir=$(echo "$root"/usr/lib/*/qt$kf/plugins)
     for enabled in triviewthumbnail default all; do
       out=$work/kio$kf-$enabled
       mkdir "$out"
-      LC_ALL=C.UTF-8 XDG_CACHE_HOME="$out/cache" QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=$plugins_dir \
+      PATH="$work/decoy:$PATH" LC_ALL=C.UTF-8 XDG_CACHE_HOME="$out/cache" QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=$plugins_dir \
         dbus-run-session -- "$build/kio$kf/preview_job" "$out" 128 "$enabled" "$work/terrain.tri" \
         "$work/bad.tri" "$work/模型 1.tri" >"$out/log" 2>/dev/null ||
         fail "KIO $kf's preview job ($enabled) did not end well: $(cat "$out/log")"
