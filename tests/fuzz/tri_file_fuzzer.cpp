@@ -1,9 +1,9 @@
 // libFuzzer target over the tri reader on a real file with holes, so that
 // the window's reads and its passing over holes are fuzzed: the file must
-// read as the same bytes in memory do, its holes as zeros. The input is cut
-// at each 0xFF byte, and the byte after one gives a hole of that many 16 KiB
-// before the next piece, left by seeking past the end. The first byte
-// picks the window.
+// read as the same bytes in memory do, its holes as zeros, and as the viewer
+// reads it by name. The input is cut at each 0xFF byte, and the byte after
+// one gives a hole of that many 16 KiB before the next piece, left by
+// seeking past the end. The first byte picks the window.
 #include "ReaderOutcome.h"
 
 #include <fcntl.h>
@@ -14,13 +14,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using triview::TextInputFile;
     if (size == 0)
         return 0;
-    static const std::string path = [] {
-        std::string name = "/tmp/triview-fuzz-XXXXXX";
-        ::close(::mkstemp(name.data()));
-        std::atexit([] { ::unlink(path.c_str()); });
-        return name;
+    // A file with no name from the start, reached through this process's
+    // descriptor: nothing is left behind, however the run ends.
+    static const int fd = [] {
+        char name[] = "/tmp/triview-fuzz-XXXXXX";
+        const int made = ::mkstemp(name);
+        ::unlink(name);
+        return made;
     }();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC);
+    static const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    if (::ftruncate(fd, 0) != 0)
+        std::abort();
     const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
     std::string content; // what the file holds
     for (std::size_t at = 0; at <= input.size();) {
@@ -37,11 +41,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (::ftruncate(fd, static_cast<off_t>(content.size())) != 0)
         std::abort();
-    ::close(fd);
     const std::size_t window = std::array<std::size_t, 3> { 32, 4096, 1 << 20 }[data[0] % 3];
-    if (!(triview::fuzz::read([&] { return TextInputFile(path, window); }, path)
-            == triview::fuzz::read(
-                [&] { return TextInputFile::fromText(path, content, window); }, path)))
+    const triview::fuzz::Outcome inMemory
+        = triview::fuzz::read([&] { return TextInputFile::fromText(path, content, window); }, path);
+    if (!(triview::fuzz::read([&] { return TextInputFile(path, window); }, path) == inMemory))
         std::abort(); // the holes changed what was read
+    // By name, through the viewer's own window, as the viewer reads it.
+    triview::fuzz::Outcome named;
+    try {
+        named.count = triview::counttri(path);
+        triview::loadtri(path, named.count, named.cursor, named.store);
+    } catch (const triview::RuntimeError& error) {
+        named.error = error.number();
+        named.line = error.line();
+        named.detail = error.detail();
+    }
+    if (!(named == inMemory))
+        std::abort();
     return 0;
 }
