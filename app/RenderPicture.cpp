@@ -7,6 +7,7 @@
 #include "app/StartUp.h"
 #include "model/DemoModel.h"
 #include "model/TriReader.h"
+#include "render/Direct3DDevice8.h"
 #include "render/FrameRenderer.h"
 #include "render/Framing.h"
 #include "render/PresentTarget.h"
@@ -16,6 +17,7 @@
 #include <QTime>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 namespace triview {
@@ -42,13 +44,19 @@ public:
     void doEvents() override { }
 };
 
+// A picture larger than this many pixels is drawn in bands of rows about
+// this large, so that neither the back buffer nor a frame grows with it.
+constexpr qint64 kBandPixels = qint64 { 4 } << 20;
+
 // The window's start-up and first frame, with the file named up front and
-// nothing shown: the same steps, so the same picture.
-// With --fit and --transparent only the camera and the back buffer's
-// format differ.
-QImage draw(const CommandLine& line, Direct3DObjects& d3d, RuntimeServices& runtime)
+// nothing shown: the same steps, so the same picture, drawn in bands of
+// bandRows rows from the top, each frame handed to take with the rows of it
+// that are the picture's. With --fit and --transparent only the camera and
+// the back buffer's format differ.
+void draw(const CommandLine& line, int bandRows, Direct3DObjects& d3d, RuntimeServices& runtime,
+    const std::function<void(const QImage&, int)>& take)
 {
-    PictureTarget picture(line.size);
+    PictureTarget picture(QSize(line.size.width(), bandRows));
     const std::int16_t TriangleCount = line.file ? counttri(*line.file) : kDemonstrationTriangles;
     std::int16_t VertexCursor = 0;
     makeDeviceAndModel(d3d, &picture, newDirectX8, line.file ? &*line.file : nullptr, TriangleCount,
@@ -66,8 +74,13 @@ QImage draw(const CommandLine& line, Direct3DObjects& d3d, RuntimeServices& runt
         view = fittedView(centred, worldTransform(pose), viewTransform(pose.distance), kFieldOfView,
             kNearPlane, kFitMargin);
     }
-    Render(d3d, TriangleCount, pose, view);
-    return picture.frame();
+    const int height = line.size.height();
+    for (int top = 0; top < height; top += bandRows) {
+        if (d3d.D3DDevice && bandRows < height)
+            d3d.D3DDevice->setBand(height, top);
+        Render(d3d, TriangleCount, pose, view);
+        take(picture.frame(), std::min(bandRows, height - top));
+    }
 }
 
 } // namespace
@@ -75,7 +88,10 @@ QImage draw(const CommandLine& line, Direct3DObjects& d3d, RuntimeServices& runt
 QImage drawPicture(const CommandLine& line, Direct3DObjects& d3d)
 {
     ConsoleRuntime runtime;
-    return draw(line, d3d, runtime);
+    QImage picture;
+    draw(
+        line, line.size.height(), d3d, runtime, [&](const QImage& frame, int) { picture = frame; });
+    return picture;
 }
 
 int renderPicture(const CommandLine& line, Direct3DObjects& d3d)
@@ -92,7 +108,12 @@ int renderPicture(const CommandLine& line, Direct3DObjects& d3d)
     }
     ConsoleRuntime runtime;
     try {
-        const QByteArray bytes = encodePicture(draw(line, d3d, runtime), line.format);
+        const int bandRows = static_cast<int>(
+            std::clamp<qint64>(kBandPixels / line.size.width(), 1, line.size.height()));
+        PictureEncoder encoder(line.size, line.transparent, line.format);
+        draw(line, bandRows, d3d, runtime,
+            [&](const QImage& frame, int rows) { encoder.add(frame, rows); });
+        const QByteArray bytes = encoder.finish();
         writeOutput(line.output, std::string_view(bytes.constData(), std::size_t(bytes.size())));
         return 0;
     } catch (const RuntimeError& error) {

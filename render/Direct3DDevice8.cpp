@@ -380,6 +380,15 @@ HRESULT Direct3DDevice8::DrawPrimitive(
     D3DMATRIX transform;
     D3DXMatrixMultiply(transform, m_world, m_view);
     D3DXMatrixMultiply(transform, transform, m_projection);
+    if (m_pictureHeight > 0) {
+        // The band's rows, from y = 1 - 2 top / H down to 1 - 2 (top + h) / H
+        // in the picture, stretched over the back buffer's -1 to 1: y' = (y -
+        // middle) H / h, in clip space (y - middle w) H / h.
+        const double stretch = double(m_pictureHeight) / m_size.height();
+        const double middle = 1.0 - (2.0 * m_bandTop + m_size.height()) / m_pictureHeight;
+        for (auto& row : transform.m)
+            row[1] = static_cast<float>((row[1] - middle * row[3]) * stretch);
+    }
 
     m_context->makeCurrent();
     auto& gl = m_context->gl();
@@ -415,6 +424,12 @@ HRESULT Direct3DDevice8::DrawPrimitive(
     gl.glDrawArrays(GL_TRIANGLES, startVertex, 3 * primitiveCount);
     gl.glBindVertexArray(0);
     return D3D_OK;
+}
+
+void Direct3DDevice8::setBand(int pictureHeight, int top)
+{
+    m_pictureHeight = pictureHeight;
+    m_bandTop = top;
 }
 
 HRESULT Direct3DDevice8::Present(const D3DRECT* source, const D3DRECT* destination,

@@ -68,6 +68,13 @@ public:
     HRESULT Present(const D3DRECT* source, const D3DRECT* destination,
         PresentTarget* overrideWindow, const void* dirtyRegion);
 
+    // From now on, the back buffer shows rows [top, top + its height) of a
+    // picture pictureHeight rows tall, not the whole picture: a picture too
+    // large to draw at once in little memory is drawn band by band. Rows
+    // below the picture's last stay clear. pictureHeight 0 goes back to the
+    // whole picture.
+    void setBand(int pictureHeight, int top);
+
 private:
     Direct3DDevice8(std::shared_ptr<GlContext> context, PresentTarget& target, QSize size,
         std::shared_ptr<DeviceSeam> seam);
@@ -97,6 +104,7 @@ private:
     bool m_lighting = true;
     std::uint32_t m_vertexShader = 0;
     D3DMATRIX m_world, m_view, m_projection;
+    int m_pictureHeight = 0, m_bandTop = 0; // the band drawn, when not the whole picture
     std::weak_ptr<Direct3DVertexBuffer8> m_stream;
 };
 
