@@ -68,11 +68,11 @@ void draw(const CommandLine& line, int bandRows, Direct3DObjects& d3d, RuntimeSe
         if (line.file) // the vertices loaded; the rest of the buffer stays zero
             stored
                 = stored.first(std::min(stored.size(), std::size_t(VertexCursor) * kVertexStride));
-        std::vector<std::byte> centred(stored.begin(), stored.end());
-        centreVertices(centred);
-        d3d.VertexBuffer->write(0, centred.data(), static_cast<std::int32_t>(centred.size()));
-        view = fittedView(centred, worldTransform(pose), viewTransform(pose.distance), kFieldOfView,
-            kNearPlane, kFitMargin);
+        std::vector<std::byte> normalised(stored.begin(), stored.end());
+        normaliseVertices(normalised);
+        d3d.VertexBuffer->write(0, normalised.data(), static_cast<std::int32_t>(normalised.size()));
+        view = fittedView(normalised, worldTransform(pose), viewTransform(pose.distance),
+            kFieldOfView, kNearPlane, kFitMargin);
     }
     const int height = line.size.height();
     for (int top = 0; top < height; top += bandRows) {

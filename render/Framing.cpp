@@ -70,7 +70,7 @@ std::array<double, 2> balanced(
 
 } // namespace
 
-void centreVertices(std::span<std::byte> vertices)
+void normaliseVertices(std::span<std::byte> vertices)
 {
     const auto finite = [](const float* p) {
         return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
@@ -84,13 +84,16 @@ void centreVertices(std::span<std::byte> vertices)
             high[k] = std::max(high[k], double(p[k]));
         }
     }
+    const double extent = std::max({ high[0] - low[0], high[1] - low[1], high[2] - low[2] });
+    const double scale
+        = extent > 0 && std::isfinite(extent) ? std::ldexp(1.0, -std::ilogb(extent)) : 1;
     for (std::size_t at = 0; at + kStride <= vertices.size(); at += kStride) {
         float p[3];
         std::memcpy(p, vertices.data() + at, sizeof p);
         if (!finite(p))
             continue;
         for (int k = 0; k < 3; ++k)
-            p[k] = static_cast<float>(p[k] - (low[k] + high[k]) / 2);
+            p[k] = static_cast<float>((p[k] - (low[k] + high[k]) / 2) * scale);
         std::memcpy(vertices.data() + at, p, sizeof p);
     }
 }

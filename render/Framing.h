@@ -21,11 +21,13 @@ namespace triview {
 // its entries stay well within float for any finite model. Answers view
 // unchanged when the vertices have no extent.
 // Moves vertices (of vertex format 66) so that the middle of their extent is
-// the origin, worked out in double. The device works in float, where a
-// model far from the origin for its size loses its shape to the distance;
-// a fitted view is as good wherever the model lies. Vertices that are not
-// finite are left as they are.
-void centreVertices(std::span<std::byte> vertices);
+// the origin, and scales them by a power of two so that the extent is 1 to
+// 2, worked out in double. The device works in float, where a model far
+// from the origin for its size loses its shape to the distance, and one
+// whose coordinates are below float's normal range is drawn as a point; a
+// fitted view shows the same picture of the model whatever its place and
+// size. Vertices that are not finite are left as they are.
+void normaliseVertices(std::span<std::byte> vertices);
 
 D3DMATRIX fittedView(std::span<const std::byte> vertices, const D3DMATRIX& world,
     const D3DMATRIX& view, float fieldOfView, float zNear, float margin);

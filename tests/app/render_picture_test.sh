@@ -43,6 +43,11 @@ run --render cube.png --turn x:0.6 --distance 6 -- "$examples/cube.tri" && same_
 run --render thumb.png --size 128x128 --fit --transparent && [ "$status" -eq 0 ] &&
   same_picture thumb.png "$golden/demo-thumbnail.png" || fail "the thumbnail differs from its golden"
 
+# A model below float's normal range fills its thumbnail too.
+printf 'Triangle\n255,0,0,0,0,0\n0,0,0,0,0,0\n1e-40,0,0,0,0,0\n0,1e-40,0,0,0,0\n' >denormal.tri
+run --render denormal.png --size 64x64 --fit --transparent denormal.tri &&
+  /usr/bin/python3 "$picture_check" fills denormal.png 0.8 || fail "a model of denormal size is not in its picture"
+
 printf 'Triangle\r\n1,2,x\r\n' >-x.tri
 echo kept >kept.png
 run --render kept.png -- -x.tri

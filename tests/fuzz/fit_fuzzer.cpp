@@ -1,6 +1,6 @@
 // libFuzzer target over the camera that fits a model to a picture: for any
 // finite vertices (twelve bytes each, after four for the model's turn),
-// centred and fitted as --fit does, every entry of the view is finite,
+// normalised and fitted as --fit does, every entry of the view is finite,
 // every vertex lands inside the picture and between the depth planes, as
 // the device works it out in float, and the model reaches the margin on one
 // axis unless it reaches far along the view; or the view is kept, when they
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     D3DXMatrixRotationAxis(world, { 0.6f, 0.0f, 0.8f }, angle);
     D3DMATRIX view;
     D3DXMatrixLookAtLH(view, { 800, 240, -160 }, { 160, 0, 0 }, { 0, 400, 0 });
-    centreVertices(vertices);
+    normaliseVertices(vertices);
     const D3DMATRIX fitted = fittedView(vertices, world, view, kFieldOfView, kNear, kMargin);
     if (fitted == view)
         return 0;

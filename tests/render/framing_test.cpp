@@ -86,7 +86,7 @@ TEST(FittedView, ModelsOfAnySizeAndPlaceFillThePictureCentredInFrontOfTheCamera)
     for (const auto& [name, points, world] : cases) {
         SCOPED_TRACE(name);
         std::vector<std::byte> placed = vertices(points);
-        centreVertices(placed);
+        normaliseVertices(placed);
         const auto [low, high] = project(placed, world,
             fittedView(placed, world, viewTransform(8), kFieldOfView, kNearPlane, kMargin));
         // Inside the margin, reaching it on the side it fills, centred there,
