@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -64,19 +65,20 @@ constexpr std::string_view kNoReader = "沒有程式在讀取這個 FIFO";
 constexpr std::string_view kReaderStalled = "讀取端 10 秒沒有取走資料";
 constexpr std::string_view kLockedByAnother = "另一個程式鎖住這個檔案超過 10 秒";
 
-// Answers errno, or 0 once every byte is written; ETIMEDOUT when a
-// non-blocking output took nothing for kPatienceMs.
+// Answers errno, or 0 once every byte is written; ETIMEDOUT when a pipe or
+// FIFO took nothing for kPatienceMs. A pipe takes PIPE_BUF bytes without
+// blocking once poll says it has room, blocking or not.
 int writeAll(int fd, std::string_view bytes)
 {
+    FileStatus status {};
+    const bool pipe = ::fstat(fd, &status) == 0 && S_ISFIFO(status.st_mode);
     while (!bytes.empty()) {
-        const ssize_t wrote = ::write(fd, bytes.data(), bytes.size());
-        if (wrote < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd ready { fd, POLLOUT, 0 };
-            if (::poll(&ready, 1, kPatienceMs) == 0)
-                return ETIMEDOUT;
-            continue; // ready, interrupted, or an error the next write names
-        }
-        if (wrote < 0 && errno != EINTR)
+        pollfd ready { fd, POLLOUT, 0 };
+        if (pipe && ::poll(&ready, 1, kPatienceMs) == 0)
+            return ETIMEDOUT;
+        const ssize_t wrote = ::write(
+            fd, bytes.data(), pipe ? std::min<std::size_t>(bytes.size(), PIPE_BUF) : bytes.size());
+        if (wrote < 0 && errno != EINTR && errno != EAGAIN)
             return errno;
         bytes.remove_prefix(static_cast<std::size_t>(std::max<ssize_t>(wrote, 0)));
     }
@@ -152,11 +154,8 @@ void writeInPlace(const std::string& output, std::string_view bytes)
     }
     if (::fstat(file.get(), &status) != 0)
         raiseFor(errno, output);
+    ::fcntl(file.get(), F_SETFL, ::fcntl(file.get(), F_GETFL) & ~O_NONBLOCK);
     if (!S_ISREG(status.st_mode)) {
-        // A FIFO keeps its reader to a time limit; anything else is
-        // written as it would be blocking.
-        if (!S_ISFIFO(status.st_mode))
-            ::fcntl(file.get(), F_SETFL, ::fcntl(file.get(), F_GETFL) & ~O_NONBLOCK);
         int error = writeAll(file.get(), bytes);
         if (const int closing = file.close(); error == 0)
             error = closing;

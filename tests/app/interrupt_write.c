@@ -1,9 +1,6 @@
-/* Preloaded into triview by the picture tests, it acts by the name of the
- * file a picture is written to: as the program starts to write under a
- * temporary name (".triview-...") or over a file named "interrupted-...",
- * it is sent SIGTERM, as if the user ended it right then; a write to a file
- * named "slow-..." is followed by two seconds' pause, so that another
- * writer can come in between. */
+/* Preloaded by the picture tests, it acts on writes by the file's name:
+ * SIGTERM as one starts to ".triview-..." or "interrupted-..." (the user
+ * ends the program right then), two seconds' pause after one to "slow-...". */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <signal.h>

@@ -48,6 +48,11 @@ printf 'Triangle\n255,0,0,0,0,0\n0,0,0,0,0,0\n1e-40,0,0,0,0,0\n0,1e-40,0,0,0,0\n
 run --render denormal.png --size 64x64 --fit --transparent denormal.tri &&
   /usr/bin/python3 "$picture_check" fills denormal.png 0.8 || fail "a model of denormal size is not in its picture"
 
+# A field that runs into a 64 GiB hole fails at once.
+printf 'Triangle\n255,0,0,0,0,0\n1,2,3' >holed.tri && truncate -s 64G holed.tri
+expect 1 "'13'" timeout 2 "$viewer" --render holed.png holed.tri
+rm holed.tri
+
 printf 'Triangle\r\n1,2,x\r\n' >-x.tri
 echo kept >kept.png
 run --render kept.png -- -x.tri
@@ -108,13 +113,11 @@ expect 2 'standard output is closed' sh -c "exec '$viewer' --render - model.tri 
 expect 2 'not for a terminal' script -qec "'$viewer' --render - model.tri" /dev/null
 expect 2 'not for a terminal' script -qec "'$viewer' --render /dev/tty model.tri" /dev/null
 
-# A FIFO whose reader takes nothing is given up after 10 s.
-mkfifo stalled.png
-sleep 30 <stalled.png &
-reader=$!
-sleep 0.2
-expect 1 '讀取端 10 秒沒有取走資料' "$viewer" --render stalled.png --format bmp model.tri
-kill "$reader"
+# Standard output on a FIFO whose reader takes nothing is given up after 10 s.
+mkfifo stalled
+sleep 30 <stalled &
+expect 1 '讀取端 10 秒沒有取走資料' sh -c "exec '$viewer' --render - --format bmp model.tri >stalled"
+kill $!
 
 # A full disk: the report says so, and nothing is left on it.
 if [ "$(id -u)" -eq 0 ]; then
