@@ -150,19 +150,14 @@ D3DMATRIX fittedView(std::span<const std::byte> vertices, const D3DMATRIX& world
     const double scale = 1.001 * zNear / nearest;
     if (!std::isfinite(scale) || !(scale > 0.0))
         return view;
-    // The device works in float, where a model near the float range's
-    // limits needs a scale beyond it (1e-39 or 1e45). Multiplying the whole
-    // matrix, w included, by 1 / sqrt(scale) changes no point's place on
-    // the picture or in depth, and keeps every entry well within float.
-    const double even = 1.0 / std::sqrt(scale), turn = scale * even;
     D3DMATRIX fitted {};
     for (int row = 0; row < 3; ++row)
         for (int column = 0; column < 3; ++column)
-            fitted.m[row][column] = static_cast<float>(view.m[row][column] * turn);
-    fitted.m[3][0] = static_cast<float>(-at[0] * turn);
-    fitted.m[3][1] = static_cast<float>(-at[1] * turn);
-    fitted.m[3][2] = static_cast<float>(back * turn);
-    fitted.m[3][3] = static_cast<float>(even);
+            fitted.m[row][column] = static_cast<float>(view.m[row][column] * scale);
+    fitted.m[3][0] = static_cast<float>(-at[0] * scale);
+    fitted.m[3][1] = static_cast<float>(-at[1] * scale);
+    fitted.m[3][2] = static_cast<float>(back * scale);
+    fitted.m[3][3] = 1;
     return fitted;
 }
 

@@ -10,16 +10,6 @@
 
 namespace triview {
 
-// The view that looks along view's directions but from where every vertex
-// (of vertex format 66, placed by world) falls inside a picture drawn with
-// a square perspective of fieldOfView, with margin (a fraction of the
-// picture's half-size) to spare on the side the model reaches, and the
-// model as near the middle as the perspective allows. The view is scaled
-// too, which the picture does not show, so that the model's nearest point
-// lies just beyond zNear, where depth is finest, and its farthest within
-// about a hundred times that; and the whole matrix, w included, so that
-// its entries stay well within float for any finite model. Answers view
-// unchanged when the vertices have no extent.
 // Moves vertices (of vertex format 66) so that the middle of their extent is
 // the origin, and scales them by a power of two so that the extent is 1 to
 // 2, worked out in double. The device works in float, where a model far
@@ -29,6 +19,16 @@ namespace triview {
 // size. Vertices that are not finite are left as they are.
 void normaliseVertices(std::span<std::byte> vertices);
 
+// The view that looks along view's directions but from where every vertex
+// (of vertex format 66, placed by world) falls inside a picture drawn with
+// a square perspective of fieldOfView, with margin (a fraction of the
+// picture's half-size) to spare on the side the model reaches, and the
+// model as near the middle as the perspective allows. The view is scaled
+// too, which the picture does not show, so that the model's nearest point
+// lies just beyond zNear, where depth is finest, and its farthest within
+// about a hundred times that. Vertices normalised as above give a view of
+// float's precision for any model. Answers view unchanged when the vertices
+// have no extent.
 D3DMATRIX fittedView(std::span<const std::byte> vertices, const D3DMATRIX& world,
     const D3DMATRIX& view, float fieldOfView, float zNear, float margin);
 
