@@ -7,6 +7,7 @@
 #include "ReaderOutcome.h"
 
 #include <fcntl.h>
+#include <tuple>
 #include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -46,15 +47,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         = triview::fuzz::read([&] { return TextInputFile::fromText(path, content, window); }, path);
     if (!(triview::fuzz::read([&] { return TextInputFile(path, window); }, path) == inMemory))
         std::abort(); // the holes changed what was read
-    // By name, through the viewer's own window, as the viewer reads it.
+    // By name, as the viewer reads it: the same.
     triview::fuzz::Outcome named;
     try {
         named.count = triview::counttri(path);
         triview::loadtri(path, named.count, named.cursor, named.store);
     } catch (const triview::RuntimeError& error) {
-        named.error = error.number();
-        named.line = error.line();
-        named.detail = error.detail();
+        std::tie(named.error, named.line, named.detail)
+            = std::tuple(error.number(), error.line(), error.detail());
     }
     if (!(named == inMemory))
         std::abort();

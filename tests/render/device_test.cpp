@@ -73,18 +73,9 @@ TEST(InitD3D, ADriverThatRefusesTheShadersSaysWhyAndNoDeviceIsMade)
     }
 }
 
-// A window whose screen changes scale: the same place, other pixels.
-struct ScaledWindow final : PresentTarget
-{
-    QSize pixelSize() const override { return pixels; }
-    void present(QImage shown) override { frame = std::move(shown); }
-    QSize pixels { 40, 30 };
-    QImage frame;
-};
-
 TEST(InitD3D, TheBackBufferFollowsTheWindowsScaleFromTheNextFrame)
 {
-    ScaledWindow window;
+    test::SizedTarget window;
     Direct3DObjects d3d;
     ASSERT_EQ(InitD3D(d3d, &window, [] { return std::make_unique<DirectX8>(nullptr); }), vbTrue);
     for (const QSize pixels : { QSize(40, 30), QSize(80, 60), QSize(50, 38) }) {

@@ -9,6 +9,16 @@
 
 namespace triview::test {
 
+// A picture whose pixel size a test sets, as a window's when it moves to a
+// screen of another scale: the back buffer follows it from the next frame.
+struct SizedTarget final : PresentTarget
+{
+    QSize pixelSize() const override { return pixels; }
+    void present(QImage shown) override { frame = std::move(shown); }
+    QSize pixels = kPictureArea;
+    QImage frame;
+};
+
 struct DeviceRig
 {
     VbBoolean init()
@@ -20,7 +30,7 @@ struct DeviceRig
     }
 
     std::shared_ptr<DeviceSeam> seam = std::make_shared<DeviceSeam>();
-    PictureTarget target { kPictureArea };
+    SizedTarget target;
     Direct3DObjects d3d;
     int rootsMade = 0;
 };
