@@ -51,7 +51,6 @@ run --render denormal.png --size 64x64 --fit --transparent denormal.tri &&
 # A field that runs into a 64 GiB hole fails at once.
 printf 'Triangle\n255,0,0,0,0,0\n1,2,3' >holed.tri && truncate -s 64G holed.tri
 expect 1 "'13'" timeout 2 "$viewer" --render holed.png holed.tri
-rm holed.tri
 
 printf 'Triangle\r\n1,2,x\r\n' >-x.tri
 echo kept >kept.png
@@ -68,7 +67,7 @@ mkfifo fifo.png unread.png
 mkdir folder.png
 touch target.png && ln -s target.png link.png
 ln -s made.png dangling.png
-ln model.tri hardlink.png
+ln model.tri hardlink.png && ln -s model.tri symlink.png
 # A device of our own, never the system's /dev/null; only root may make one.
 mknod null c 1 3 2>/dev/null && device=yes || device=no
 raw_model=$(printf 'm\376') raw_out=$(printf 'm\377')
@@ -94,6 +93,7 @@ done <<'CASES'
 --render "$long" model.tri|0|is_png "$long"
 --render model.tri --format png model.tri|2|model_kept && grep -q 'would overwrite the model' err
 --render hardlink.png model.tri|2|model_kept
+--render symlink.png model.tri|2|model_kept && [ -L symlink.png ]
 --render "$raw_out" "$raw_model"|0|is_png "$raw_out" && cmp -s model.tri "$raw_model"
 --render no/folder.png model.tri|1|grep -q "'76'" err && [ ! -e no ]
 --render folder.png model.tri|1|grep -q "'75'" err && [ -d folder.png ]
@@ -129,8 +129,8 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 
 # A signal while a new picture is written: the program ends by it, and
-# neither the picture nor its temporary file stays. One while a picture is
-# rewritten in place: it ends once the whole new picture is there.
+# neither picture nor temporary file stays; while one is rewritten in place,
+# once the whole of it is. Of two writers of one picture, the second waits.
 preloaded() { ASAN_OPTIONS=verify_asan_link_order=0 LD_PRELOAD=$interrupt "$viewer" "$@"; }
 status=0
 preloaded --render cut.png model.tri 2>err || status=$?
@@ -141,7 +141,6 @@ status=0
 preloaded --render interrupted-old.png model.tri 2>err || status=$?
 [ "$status" -eq 143 ] && cmp -s interrupted-old.png new.png ||
   fail "interrupted in place: status $status, $(wc -c <interrupted-old.png) bytes"
-# Two writers of one picture: the second waits for the first to finish.
 : >slow-shared.png
 preloaded --render slow-shared.png --size 600x600 model.tri &
 "$viewer" --render small.png --size 16x16 model.tri
@@ -166,6 +165,7 @@ DISPLAY=|DISPLAY is not set
 DISPLAY=:65535|the X display :65535 cannot be reached
 QT_QPA_PLATFORM=xcb|DISPLAY is not set
 QT_QPA_PLATFORM=bogus|Qt has no platform plugin "bogus"
+QT_QPA_PLATFORM=bogus:fontconfig=1|Qt has no platform plugin "bogus"
 WAYLAND_DISPLAY=wayland-stale DISPLAY=:65535 XDG_RUNTIME_DIR=$work|.*the X display :65535 cannot be reached
 DISPLAY=:$silent_x|the X display :$silent_x did not answer in 5 s
 CASES
