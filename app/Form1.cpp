@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWindow>
 
 namespace triview {
 
@@ -285,11 +286,26 @@ void Form1::Command6_Click()
 
 void Form1::Timer1_Timer()
 {
+    // A window nobody can see (minimised, on a workspace not shown) draws
+    // nothing; shown again, it shows its last frame at once and the current
+    // pose at the next tick.
+    const QWindow* window = windowHandle();
+    if (window == nullptr || !window->isExposed()) {
+        m_shown.reset();
+        return;
+    }
     // Checked (1), not greyed (2), turns the model by the clock.
     const bool byClock = Check1Value() == 1;
-    Render(d3d, TriangleCount,
-        { byClock, byClock ? m_runtime.timer() : 0.0f, RotationAxis, RotationAngle,
-            static_cast<std::int16_t>(HScroll1->value()) });
+    const Pose pose { byClock, byClock ? m_runtime.timer() : 0.0f, RotationAxis, RotationAngle,
+        static_cast<std::int16_t>(HScroll1->value()) };
+    // In manual mode the frame already shown is not drawn again: nothing
+    // anyone could see would change.
+    const Shown next { pose, Picture1->pixelSize(), TriangleCount, d3d.VertexBuffer.get() };
+    if (!byClock && m_shown == next)
+        return;
+    m_shown.reset(); // a frame that fails leaves nothing shown
+    Render(d3d, TriangleCount, pose);
+    m_shown = next;
 }
 
 void Form1::Form_Unload(std::int16_t& /*cancel: closing is never refused*/)

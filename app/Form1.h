@@ -5,10 +5,13 @@
 
 #include "app/EventDispatcher.h"
 #include "render/DeviceSetup.h"
+#include "render/FrameRenderer.h"
 #include "runtime/Values.h"
 
+#include <QSize>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class QCheckBox;
@@ -104,6 +107,19 @@ private:
     void connectHandlers();
     void rotate(D3DVECTOR axis, double step);
     void doEvents();
+
+    // What the last frame drawn showed: a tick that would draw it again, in
+    // manual mode, draws nothing.
+    struct Shown
+    {
+        Pose pose;
+        QSize pixels;
+        std::int16_t triangles;
+        const void* buffer;
+
+        friend bool operator==(const Shown&, const Shown&) = default;
+    };
+    std::optional<Shown> m_shown;
 
     RuntimeServices& m_runtime;
     RootFactory m_newRoot;

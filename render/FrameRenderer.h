@@ -20,6 +20,8 @@ struct Pose
     D3DVECTOR axis;
     float angle;
     std::int16_t distance;
+
+    friend bool operator==(const Pose&, const Pose&) = default;
 };
 
 // Draws TriangleCount triangles of d3d.VertexBuffer and presents them. Does

@@ -21,6 +21,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <bit>
 #include <gtest/gtest.h>
 
@@ -351,6 +352,9 @@ TEST(Form1, ChangesShowAtTheNextTick)
     ASSERT_TRUE(eventually([&] { return !h.frame().isNull(); }));
     const QImage start = h.frame();
     test::expectGolden(start, TRIVIEW_GOLDEN_DIR, "demo-start"); // --render's too
+    h.seam->clearJournal();
+    QTest::qWait(200); // five ticks with nothing to change draw nothing
+    EXPECT_FALSE(h.journalHas("Present"));
     for (int i = 0; i < 3; ++i)
         f.Command3->click();
     ASSERT_TRUE(eventually([&] { return h.frame() != start; }));
@@ -365,6 +369,14 @@ TEST(Form1, ChangesShowAtTheNextTick)
     f.Check1->setTristate(true);
     f.Check1->setCheckState(Qt::PartiallyChecked); // greyed: back to the buttons' pose
     EXPECT_TRUE(eventually([&] { return h.frame() == pose; }));
+    f.Check1->setCheckState(Qt::Checked); // every tick draws, but for a window no one sees
+    f.hide();
+    ASSERT_TRUE(eventually([&] { return !f.windowHandle()->isExposed(); }));
+    h.seam->clearJournal();
+    QTest::qWait(200);
+    EXPECT_FALSE(h.journalHas("Present"));
+    f.show();
+    EXPECT_TRUE(eventually([&] { return h.journalHas("Present"); }));
 }
 
 TEST(Form1, FatalErrorInATickReportsOnceAndEnds)
@@ -379,6 +391,7 @@ TEST(Form1, FatalErrorInATickReportsOnceAndEnds)
     };
     QSignalSpy ended(&h.form, &Form1::programEnded);
     h.seam->fail("Clear", D3DERR_INVALIDCALL);
+    h.form.HScroll1->setValue(9); // a frame to draw
     ASSERT_TRUE(eventually([&] { return h.runtime.messages.size() == 2; }));
     QTest::qWait(200); // no second report, no further tick
     ASSERT_EQ(h.runtime.messages.size(), 2u);
