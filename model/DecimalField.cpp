@@ -70,7 +70,7 @@ const char* zerosEnd(const char* p, const char* end)
     return runEnd(
         p, end, [](__m128i b) { return notOne(b, '0'); }, [](char c) { return c == '0'; });
 }
-const char* blanksRunEnd(const char* p, const char* end)
+const char* blanks(const char* p, const char* end)
 {
     return runEnd(
         p, end, [](__m128i b) { return _mm_and_si128(notOne(b, ' '), notOne(b, '\t')); },
@@ -117,7 +117,7 @@ const char* zerosEnd(const char* p, const char* end)
         p, end, [](std::uint64_t w) { return ~zeroBytes(w ^ ('0' * kOnes)); },
         [](char c) { return c == '0'; });
 }
-const char* blanksRunEnd(const char* p, const char* end)
+const char* blanks(const char* p, const char* end)
 {
     return runEnd(
         p, end,
@@ -178,6 +178,11 @@ bool isTiny(std::string_view number)
 
 } // namespace
 
+const char* blanksRunEnd(const char* begin, const char* end)
+{
+    return blanks(begin, end);
+}
+
 bool endsField(char c)
 {
     return fieldEnds[static_cast<unsigned char>(c)];
@@ -208,11 +213,6 @@ const char* longFieldEnd(const char* begin, const char* end)
             end = static_cast<const char*>(found);
     return end;
 #endif
-}
-
-const char* blanksEnd(const char* begin, const char* end)
-{
-    return blanksRunEnd(begin, end);
 }
 
 Field parseField(const char* begin, const char* end, float& value)
