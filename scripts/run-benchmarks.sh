@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs every benchmark of a build folder (default: build), each with its
-# baseline in the same run.
+# baseline in the same run. Those whose baseline is another build's triview
+# (the window's CPU, big pictures) take it from TRIVIEW_BASELINE.
 set -eu
 build=${1:-build}
 for bench in "$build"/bench/*_bench; do
@@ -13,3 +14,7 @@ if [ -x "$build/kio6/preview_job" ] || [ -x "$build/kio5/preview_job" ]; then
   echo "== kio_thumbnail"
   "$(dirname "$0")/../bench/kio_thumbnail.sh" "$build"
 fi
+echo "== window_cpu"
+"$(dirname "$0")/../bench/window_cpu.sh" "$build" ${TRIVIEW_BASELINE:-}
+echo "== big_pictures"
+"$(dirname "$0")/../bench/big_pictures.sh" "$build" ${TRIVIEW_BASELINE:-}
