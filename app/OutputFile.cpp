@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/random.h>
@@ -155,27 +156,22 @@ void writeInPlace(const std::string& output, std::string_view bytes)
     if (::fstat(file.get(), &status) != 0)
         raiseFor(errno, output);
     ::fcntl(file.get(), F_SETFL, ::fcntl(file.get(), F_GETFL) & ~O_NONBLOCK);
-    if (!S_ISREG(status.st_mode)) {
-        int error = writeAll(file.get(), bytes);
-        if (const int closing = file.close(); error == 0)
-            error = closing;
-        if (error != 0)
-            raiseWriting(error, output);
-        return;
-    }
     // A regular file is either still its old picture or the whole new one:
     // another triview writing it waits its turn, and no signal cuts the
     // writing short before the length is set.
-    if (!lockWithinPatience(file.get()))
+    const bool regular = S_ISREG(status.st_mode);
+    if (regular && !lockWithinPatience(file.get()))
         throw RuntimeError(err::PathFileAccess, output, 0, std::string(kLockedByAnother));
-    const HeldSignals held;
+    std::optional<HeldSignals> held;
+    if (regular)
+        held.emplace();
     int error = writeAll(file.get(), bytes);
-    if (error == 0 && ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0)
+    if (error == 0 && regular && ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0)
         error = errno;
     if (const int closing = file.close(); error == 0)
         error = closing;
     if (error != 0)
-        raiseFor(error, output);
+        raiseWriting(error, output);
 }
 
 // A name for a new file in folder that no other file has, short enough for
