@@ -134,16 +134,4 @@ QByteArray PictureEncoder::finish()
     return std::move(m_bytes);
 }
 
-QByteArray encodePicture(const QImage& picture, const std::string& format)
-{
-    const bool alpha = picture.hasAlphaChannel();
-    const QImage rows
-        = picture.convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGBX8888);
-    if (rows.isNull())
-        throw RuntimeError(err::OutOfMemory);
-    PictureEncoder encoder(picture.size(), alpha, format);
-    encoder.add(rows, rows.height());
-    return encoder.finish();
-}
-
 } // namespace triview

@@ -48,7 +48,4 @@ private:
     int m_row = 0;
 };
 
-// The picture encoded in format, in one band.
-QByteArray encodePicture(const QImage& picture, const std::string& format);
-
 } // namespace triview

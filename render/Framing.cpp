@@ -79,7 +79,9 @@ void normaliseVertices(std::span<std::byte> vertices)
     for (std::size_t at = 0; at + kStride <= vertices.size(); at += kStride) {
         float p[3];
         std::memcpy(p, vertices.data() + at, sizeof p);
-        for (int k = 0; k < 3 && finite(p); ++k) {
+        if (!finite(p))
+            continue;
+        for (int k = 0; k < 3; ++k) {
             low[k] = std::min(low[k], double(p[k]));
             high[k] = std::max(high[k], double(p[k]));
         }

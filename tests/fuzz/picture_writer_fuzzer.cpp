@@ -1,14 +1,14 @@
-// libFuzzer target over the picture writer: a picture of any size up to 256
-// a side and any pixels, in any format Qt writes here, to a new file or over
-// a longer or a shorter one. The encoder refuses with its error, or gives
-// bytes that decode to a picture of that size (PNG: those very pixels), and
-// the file then holds exactly those bytes. (FIFOs and standard output: the
-// process tests, with a reader, a stalled one and none.)
+// libFuzzer target over the picture writer: any size to 256 a side, any
+// pixels and any format Qt writes, to a new file or over a longer or shorter
+// one. The encoder refuses with its error, or its bytes decode to the
+// picture (PNG: its very pixels) and the file holds exactly them. FIFOs and
+// standard output are the process tests'.
 #include "app/OutputFile.h"
 #include "app/PictureEncoder.h"
 #include "runtime/RuntimeError.h"
 
 #include <QImage>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <unistd.h>
@@ -21,18 +21,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 4)
         return 0;
     const std::string& format = formats[data[2] % formats.size()];
-    QImage picture(
-        1 + data[0], 1 + data[1], data[3] & 0x80 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    for (int y = 0; y < picture.height(); ++y) // the input's bytes, again and again
-        for (int x = 0; x < picture.width(); ++x) {
-            const std::size_t at = 3 + (std::size_t(y) * picture.width() + x) % (size - 3);
-            picture.setPixel(x, y,
-                qRgba(data[at], data[(at + 1) % size], data[(at + 2) % size],
-                    picture.hasAlphaChannel() ? data[(at + 3) % size] : 255));
-        }
+    QImage picture(1 + data[0], 1 + data[1],
+        data[3] & 0x80 ? QImage::Format_RGBA8888 : QImage::Format_RGBX8888);
+    for (int y = 0; y < picture.height(); ++y) // the input's bytes again and again; X is 0xFF
+        for (int i = 0; i < picture.width() * 4; ++i)
+            picture.scanLine(y)[i] = i % 4 == 3 && !picture.hasAlphaChannel()
+                ? 0xFF
+                : data[(std::size_t(y) * picture.width() * 4 + i) % size];
     QByteArray encoded;
     try {
-        encoded = encodePicture(picture, format);
+        PictureEncoder encoder(picture.size(), picture.hasAlphaChannel(), format);
+        encoder.add(picture, picture.height());
+        encoded = encoder.finish();
     } catch (const RuntimeError& error) {
         if (error.number() != err::PathFileAccess && error.number() != err::OutOfMemory)
             std::abort();
@@ -50,7 +50,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ifstream written(output, std::ios::binary);
     if (std::string(std::istreambuf_iterator<char>(written), {}) != encoded.toStdString())
         std::abort(); // not what was written
-    ::unlink(output.c_str());
-    ::rmdir(folder);
+    std::filesystem::remove_all(folder);
     return 0;
 }

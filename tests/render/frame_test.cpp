@@ -6,7 +6,7 @@
 #include "model/VertexStore.h"
 #include "render/FrameRenderer.h"
 
-#include <cstring>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 namespace triview {
@@ -62,15 +62,12 @@ TEST_F(FrameTest, LoadedModelMatchesItsGolden)
 
 TEST_F(FrameTest, APictureDrawnInBandsIsTheWholeFrame)
 {
-    const Pose pose { false, 0, { 0, 1, 0 }, 1.2f, 4 };
-    const QImage whole = render(pose);
+    const QImage whole = render(kStartPose);
     QImage banded(whole.size(), whole.format());
     target.pixels.setHeight(70); // eight bands and part of one
     for (int top = 0; top < whole.height(); top += 70) {
         d3d.D3DDevice->setBand(whole.height(), top);
-        const QImage band = render(pose);
-        for (int y = top; y < std::min(top + 70, whole.height()); ++y)
-            std::memcpy(banded.scanLine(y), band.constScanLine(y - top), whole.bytesPerLine());
+        QPainter(&banded).drawImage(0, top, render(kStartPose)); // the last band's foot is cut
     }
     test::expectAlike(banded, whole, "bands");
 }
