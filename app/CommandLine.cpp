@@ -18,7 +18,7 @@ namespace {
 
 constexpr std::string_view kUsage
     = "usage: triview [--render OUT [--format FORMAT] [--size WxH] [--distance N | --fit]\n"
-      "                [--turn AXIS:ANGLE] [--transparent]] [FILE]\n";
+      "                [--turn AXIS:ANGLE] [--transparent] [--renderer gl|software]] [FILE]\n";
 
 constexpr std::string_view kHelp = R"(Usage: triview [OPTIONS] [FILE]
 Shows a 3D triangle model from a tri file, or writes its picture with no window.
@@ -44,6 +44,9 @@ Options:
                        Y's +). None by default.
   --transparent        A transparent background instead of black, in formats
                        that have one.
+  --renderer NAME      What draws the picture: gl (OpenGL, the window's own
+                       renderer) or software (needs no GPU, driver or display).
+                       With --fit, software by default; otherwise gl.
 
 Arguments:
   FILE                 The tri model to open, as if typed in the start dialog.
@@ -61,7 +64,7 @@ std::string helpText()
     const auto number = [](auto value) { return std::to_string(value); };
     const std::pair<std::string_view, std::string> figures[] = {
         { "{SIDE}", number(kMaxBackBufferSide) },
-        { "{AREA}", number(kPictureArea.width()) + "x" + number(kPictureArea.height()) },
+        { "{AREA}", number(kPictureArea.width) + "x" + number(kPictureArea.height) },
         { "{NEAR}", number(kNearestDistance) },
         { "{FAR}", number(kFarthestDistance) },
         { "{START}", number(kStartDistance) },
@@ -72,7 +75,19 @@ std::string helpText()
     return text;
 }
 
-enum Option { Help, Version, Render, Format, Size, Distance, Turn, Fit, Transparent, OptionCount };
+enum Option {
+    Help,
+    Version,
+    Render,
+    Format,
+    Size,
+    Distance,
+    Turn,
+    Fit,
+    Transparent,
+    Renderer,
+    OptionCount
+};
 
 struct OptionName
 {
@@ -91,6 +106,7 @@ constexpr std::array<OptionName, OptionCount> kOptions { {
     { "turn", 0, true },
     { "fit", 0, false },
     { "transparent", 0, false },
+    { "renderer", 0, true },
 } };
 
 // What each option was given: nothing, or its value ("" for a flag).
@@ -217,7 +233,7 @@ CommandLine parseCommandLine(int argc, char* argv[])
     if (file)
         line.file = std::string(*file);
     if (!given[Render]) {
-        for (const Option option : { Format, Size, Distance, Turn, Fit, Transparent })
+        for (const Option option : { Format, Size, Distance, Turn, Fit, Transparent, Renderer })
             if (given[option])
                 return usage("--" + std::string(kOptions[option].name) + " goes with --render");
         return line;
@@ -246,10 +262,10 @@ CommandLine parseCommandLine(int argc, char* argv[])
         if (!width || !height || !inRange(*width) || !inRange(*height))
             return usage(
                 "--size takes WxH, 1 to " + std::to_string(kMaxBackBufferSide) + " a side");
-        line.size = QSize(*width, *height);
+        line.size = { *width, *height };
     }
     for (const auto& [format, side] : kLargestSides)
-        if (line.format == format && std::max(line.size.width(), line.size.height()) > side)
+        if (line.format == format && std::max(line.size.width, line.size.height) > side)
             return usage(std::string(format) + " pictures are at most " + std::to_string(side) + "x"
                 + std::to_string(side) + "; give a smaller --size");
     if (given[Distance] && given[Fit])
@@ -271,7 +287,20 @@ CommandLine parseCommandLine(int argc, char* argv[])
     }
     line.fit = given[Fit].has_value();
     line.transparent = given[Transparent].has_value();
+    // A thumbnail is small and wanted fast: software spares it opening OpenGL.
+    line.deviceType = line.fit ? D3DDEVTYPE_REF : D3DDEVTYPE_HAL;
+    if (given[Renderer]) {
+        if (*given[Renderer] != "gl" && *given[Renderer] != "software")
+            return usage("--renderer takes gl or software");
+        line.deviceType = *given[Renderer] == "gl" ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF;
+    }
     return line;
+}
+
+PictureRequest pictureRequest(const CommandLine& line)
+{
+    return { line.file, line.size, line.distance, line.axis,
+        line.angle, line.fit, line.transparent, line.deviceType };
 }
 
 } // namespace triview

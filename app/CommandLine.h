@@ -2,10 +2,10 @@
 // asking for one, or a picture to write with no window at all.
 #pragma once
 
+#include "app/RenderPicture.h"
 #include "app/WindowFigures.h"
 #include "render/D3DTypes.h"
 
-#include <QSize>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,12 +19,13 @@ struct CommandLine
     std::optional<std::string> file; // the bytes as given, as if typed in the input box
     std::string output; // --render's picture; "-" is standard output
     std::string format = "png"; // the picture's format, from output's extension
-    QSize size = kPictureArea;
+    PixelSize size = kPictureArea;
     std::int16_t distance = kStartDistance;
     D3DVECTOR axis {}; // the turn: none, as at start
     float angle = 0.0f;
     bool fit = false; // the model fills the picture instead of the window's camera
     bool transparent = false; // a transparent background instead of black
+    std::uint32_t deviceType = D3DDEVTYPE_HAL; // what draws: OpenGL, or REF, software
     std::string text; // the help, the version, or the usage error and the usage
 };
 
@@ -32,5 +33,8 @@ struct CommandLine
 // it is, by its position. Never fails: what is wrong comes back as
 // Action::Usage with its explanation.
 CommandLine parseCommandLine(int argc, char* argv[]);
+
+// What --render is asked to draw.
+PictureRequest pictureRequest(const CommandLine& line);
 
 } // namespace triview

@@ -104,7 +104,7 @@ Form1::~Form1()
 void Form1::createControls()
 {
     Picture1 = new PictureBox(this);
-    place(Picture1, px(120), px(120), kPictureArea.width(), kPictureArea.height());
+    place(Picture1, px(120), px(120), kPictureArea.width, kPictureArea.height);
 
     Label2 = new QLabel(QStringLiteral("距離調整:"), this);
     place(Label2, px(120), px(9240), px(1095), px(255));

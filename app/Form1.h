@@ -6,9 +6,9 @@
 #include "app/EventDispatcher.h"
 #include "render/DeviceSetup.h"
 #include "render/FrameRenderer.h"
+#include "render/gl/GlDevice.h"
 #include "runtime/Values.h"
 
-#include <QSize>
 #include <QWidget>
 #include <cstdint>
 #include <optional>
@@ -113,7 +113,7 @@ private:
     struct Shown
     {
         Pose pose;
-        QSize pixels;
+        PixelSize pixels;
         std::int16_t triangles;
         const void* buffer;
 

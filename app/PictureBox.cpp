@@ -1,5 +1,7 @@
 #include "app/PictureBox.h"
 
+#include "app/FrameImage.h"
+
 #include <QPainter>
 #include <QScreen>
 #include <cmath>
@@ -14,9 +16,10 @@ PictureBox::PictureBox(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-QSize PictureBox::pixelSize() const
+PixelSize PictureBox::pixelSize() const
 {
-    return size() * devicePixelRatio();
+    const QSize pixels = size() * devicePixelRatio();
+    return { pixels.width(), pixels.height() };
 }
 
 D3DDISPLAYMODE PictureBox::displayMode() const
@@ -35,10 +38,10 @@ D3DDISPLAYMODE PictureBox::displayMode() const
                           : D3DFMT_UNKNOWN };
 }
 
-void PictureBox::present(QImage frame)
+void PictureBox::present(Frame frame)
 {
-    frame.setDevicePixelRatio(devicePixelRatio());
-    m_frame = std::move(frame);
+    m_frame = frameImage(std::move(frame));
+    m_frame.setDevicePixelRatio(devicePixelRatio());
     update();
 }
 
@@ -47,7 +50,7 @@ void PictureBox::paintEvent(QPaintEvent*)
     QPainter painter(this);
     if (m_frame.isNull())
         painter.fillRect(rect(), palette().window());
-    else if (m_frame.size() == pixelSize())
+    else if (m_frame.size() == size() * devicePixelRatio())
         painter.drawImage(0, 0, m_frame);
     else // drawn before a change of scale: stretched until the next one
         painter.drawImage(rect(), m_frame);

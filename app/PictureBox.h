@@ -15,9 +15,9 @@ class PictureBox final : public QWidget, public PresentTarget
 public:
     explicit PictureBox(QWidget* parent = nullptr);
 
-    QSize pixelSize() const override;
+    PixelSize pixelSize() const override;
     D3DDISPLAYMODE displayMode() const override;
-    void present(QImage frame) override;
+    void present(Frame frame) override;
 
     // The frame shown now; null before the first Present.
     const QImage& frame() const { return m_frame; }

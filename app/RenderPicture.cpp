@@ -1,8 +1,6 @@
 #include "app/RenderPicture.h"
 
-#include "app/CommandLine.h"
 #include "app/OutputFile.h"
-#include "app/PictureEncoder.h"
 #include "app/RuntimeServices.h"
 #include "app/StartUp.h"
 #include "model/DemoModel.h"
@@ -13,9 +11,8 @@
 #include "render/PresentTarget.h"
 #include "runtime/RuntimeError.h"
 
-#include <QImage>
-#include <QTime>
 #include <algorithm>
+#include <ctime>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -39,28 +36,33 @@ public:
     }
     float timer() override
     {
-        return static_cast<float>(QTime::currentTime().msecsSinceStartOfDay() / 1000.0);
+        const std::time_t now = std::time(nullptr);
+        std::tm local {};
+        localtime_r(&now, &local);
+        return float(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec);
     }
     void doEvents() override { }
 };
 
 // A picture larger than this many pixels is drawn in bands of rows about
 // this large, so that neither the back buffer nor a frame grows with it.
-constexpr qint64 kBandPixels = qint64 { 4 } << 20;
+constexpr std::int64_t kBandPixels = std::int64_t { 4 } << 20;
 
 // The window's start-up and first frame, with the file named up front and
 // nothing shown: the same steps, so the same picture, drawn in bands of
 // bandRows rows from the top, each frame handed to take with the rows of it
 // that are the picture's. With --fit and --transparent only the camera and
 // the back buffer's format differ.
-void draw(const CommandLine& line, int bandRows, Direct3DObjects& d3d, RuntimeServices& runtime,
-    const std::function<void(const QImage&, int)>& take)
+void draw(const PictureRequest& line, int bandRows, const RootFactory& newRoot,
+    Direct3DObjects& d3d, RuntimeServices& runtime,
+    const std::function<void(const Frame&, int)>& take)
 {
-    PictureTarget picture(QSize(line.size.width(), bandRows));
+    PictureTarget picture({ line.size.width, bandRows });
     const std::int16_t TriangleCount = line.file ? counttri(*line.file) : kDemonstrationTriangles;
     std::int16_t VertexCursor = 0;
-    makeDeviceAndModel(d3d, &picture, newDirectX8, line.file ? &*line.file : nullptr, TriangleCount,
-        VertexCursor, runtime, line.transparent ? D3DFMT_A8R8G8B8 : D3DFMT_UNKNOWN);
+    makeDeviceAndModel(d3d, &picture, newRoot, line.file ? &*line.file : nullptr, TriangleCount,
+        VertexCursor, runtime, line.transparent ? D3DFMT_A8R8G8B8 : D3DFMT_UNKNOWN,
+        line.deviceType);
     const Pose pose { false, 0.0f, line.axis, line.angle, line.distance };
     std::optional<D3DMATRIX> view;
     if (line.fit && d3d.VertexBuffer) {
@@ -74,7 +76,7 @@ void draw(const CommandLine& line, int bandRows, Direct3DObjects& d3d, RuntimeSe
         view = fittedView(normalised, worldTransform(pose), viewTransform(pose.distance),
             kFieldOfView, kNearPlane, kFitMargin);
     }
-    const int height = line.size.height();
+    const int height = line.size.height;
     for (int top = 0; top < height; top += bandRows) {
         if (d3d.D3DDevice && bandRows < height)
             d3d.D3DDevice->setBand(height, top);
@@ -85,22 +87,24 @@ void draw(const CommandLine& line, int bandRows, Direct3DObjects& d3d, RuntimeSe
 
 } // namespace
 
-QImage drawPicture(const CommandLine& line, Direct3DObjects& d3d)
+Frame drawPicture(const PictureRequest& request, const RootFactory& newRoot, Direct3DObjects& d3d)
 {
     ConsoleRuntime runtime;
-    QImage picture;
-    draw(
-        line, line.size.height(), d3d, runtime, [&](const QImage& frame, int) { picture = frame; });
+    Frame picture;
+    draw(request, request.size.height, newRoot, d3d, runtime,
+        [&](const Frame& frame, int) { picture = frame; });
     return picture;
 }
 
-int renderPicture(const CommandLine& line, Direct3DObjects& d3d)
+int renderPicture(const PictureRequest& line, const std::string& output,
+    const std::string& format, SinkFactory makeSink, const RootFactory& newRoot,
+    Direct3DObjects& d3d)
 {
-    if (line.file && sameFile(line.output, *line.file)) {
+    if (line.file && sameFile(output, *line.file)) {
         std::fputs("triview: the picture would overwrite the model; name another OUT\n", stderr);
         return 2;
     }
-    if (isTerminal(line.output)) {
+    if (isTerminal(output)) {
         std::fputs(
             "triview: a picture is not for a terminal; redirect standard output or name a file\n",
             stderr);
@@ -109,12 +113,11 @@ int renderPicture(const CommandLine& line, Direct3DObjects& d3d)
     ConsoleRuntime runtime;
     try {
         const int bandRows = static_cast<int>(
-            std::clamp<qint64>(kBandPixels / line.size.width(), 1, line.size.height()));
-        PictureEncoder encoder(line.size, line.transparent, line.format);
-        draw(line, bandRows, d3d, runtime,
-            [&](const QImage& frame, int rows) { encoder.add(frame, rows); });
-        const QByteArray bytes = encoder.finish();
-        writeOutput(line.output, std::string_view(bytes.constData(), std::size_t(bytes.size())));
+            std::clamp<std::int64_t>(kBandPixels / line.size.width, 1, line.size.height));
+        const std::unique_ptr<PictureSink> sink = makeSink(line.size, line.transparent, format);
+        draw(line, bandRows, newRoot, d3d, runtime,
+            [&](const Frame& frame, int rows) { sink->add(frame, rows); });
+        writeOutput(output, sink->finish());
         return 0;
     } catch (const RuntimeError& error) {
         runtime.messageBox(error.report(), std::nullopt);

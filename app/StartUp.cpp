@@ -8,9 +8,9 @@ namespace triview {
 
 void makeDeviceAndModel(Direct3DObjects& d3d, PresentTarget* target, const RootFactory& newRoot,
     const std::string* modelFile, std::int16_t TriangleCount, std::int16_t& VertexCursor,
-    RuntimeServices& runtime, std::uint32_t backBufferFormat)
+    RuntimeServices& runtime, std::uint32_t backBufferFormat, std::uint32_t deviceType)
 {
-    if (InitD3D(d3d, target, newRoot, backBufferFormat) == vbFalse) {
+    if (InitD3D(d3d, target, newRoot, backBufferFormat, deviceType) == vbFalse) {
         runtime.messageBox(kNoDevice);
         endProgram(1);
     }

@@ -20,9 +20,10 @@ inline constexpr const char* kNoVertexBuffer = "不能建立D3D VertexBuffer";
 // TriangleCount triangles of modelFile, or, when it is null, with the
 // demonstration model. A device or a buffer that cannot be made is shown
 // and ends the program with status 1; the file's errors are raised. The
-// back buffer's format is InitD3D's backBufferFormat.
+// back buffer's format and the device's type are InitD3D's.
 void makeDeviceAndModel(Direct3DObjects& d3d, PresentTarget* target, const RootFactory& newRoot,
     const std::string* modelFile, std::int16_t TriangleCount, std::int16_t& VertexCursor,
-    RuntimeServices& runtime, std::uint32_t backBufferFormat = D3DFMT_UNKNOWN);
+    RuntimeServices& runtime, std::uint32_t backBufferFormat = D3DFMT_UNKNOWN,
+    std::uint32_t deviceType = D3DDEVTYPE_HAL);
 
 } // namespace triview

@@ -3,13 +3,14 @@
 // start, which --distance takes.
 #pragma once
 
-#include <QSize>
+#include "render/PresentTarget.h"
+
 #include <cstdint>
 
 namespace triview {
 
 // Picture1's client area in pixels (9495 by 9015 twips).
-inline constexpr QSize kPictureArea { 633, 601 };
+inline constexpr PixelSize kPictureArea { 633, 601 };
 
 // HScroll1's values, nearest to farthest, and where it starts.
 inline constexpr std::int16_t kNearestDistance = 1;

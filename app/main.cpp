@@ -4,10 +4,12 @@
 #include "app/DisplayProbe.h"
 #include "app/Form1.h"
 #include "app/LeakCheck.h"
+#include "app/PictureEncoder.h"
 #include "app/QtRuntimeServices.h"
 #include "app/RenderPicture.h"
 #include "render/DeviceSetup.h"
-#include "render/GlContext.h"
+#include "render/gl/GlContext.h"
+#include "render/gl/GlDevice.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -123,10 +125,11 @@ int main(int argc, char* argv[])
             return 2;
         }
         // EGL draws with no display; where it cannot, the window system's
-        // OpenGL may, through a Qt application on the display.
+        // OpenGL may, through a Qt application on the display. Software
+        // needs neither.
         std::unique_ptr<QGuiApplication> windowSystem;
         QtArguments arguments(argv[0]);
-        if (!triview::GlContext::eglAvailable()) {
+        if (line.deviceType == triview::D3DDEVTYPE_HAL && !triview::GlContext::eglAvailable()) {
             const triview::DisplayProbe display;
             if (!usePlatform(display,
                     "triview: EGL gives no OpenGL 3.3 here, and the window system's needs a "
@@ -137,7 +140,8 @@ int main(int argc, char* argv[])
         // Releasing the device and the driver's context only costs time
         // (a few milliseconds per thumbnail) when the process ends anyway.
         triview::Direct3DObjects d3d;
-        const int status = triview::renderPicture(line, d3d);
+        const int status = triview::renderPicture(triview::pictureRequest(line), line.output,
+            line.format, triview::makePictureEncoder, triview::newDirectX8, d3d);
         triview::checkLeaksBeforeTeardown();
         std::fflush(nullptr);
         std::_Exit(status);

@@ -6,9 +6,10 @@
 // what running triview costs. As with KDE's own thumbnailers, the worker is
 // the process a crash would end, never Dolphin. Frameworks 5's worker is
 // Qt 5, and runs the viewer instead (TriThumbnailCreator.cpp).
-#include "app/CommandLine.h"
+#include "app/FrameImage.h"
 #include "app/RenderPicture.h"
 #include "app/RuntimeServices.h"
+#include "app/WindowFigures.h"
 #include "render/DeviceSetup.h"
 #include "runtime/RuntimeError.h"
 
@@ -34,17 +35,22 @@ public:
         const QString file = request.url().toLocalFile();
         if (file.isEmpty() || request.targetSize().isEmpty())
             return KIO::ThumbnailResult::fail();
-        triview::CommandLine line;
-        line.action = triview::CommandLine::Action::Render;
-        line.file = QFile::encodeName(file).toStdString(); // the name's own bytes
-        line.size = request.targetSize();
-        line.fit = true;
-        line.transparent = true;
+        triview::PictureRequest picture;
+        picture.file = QFile::encodeName(file).toStdString(); // the name's own bytes
+        picture.size = { request.targetSize().width(), request.targetSize().height() };
+        picture.distance = triview::kStartDistance;
+        picture.axis = {};
+        picture.angle = 0;
+        picture.fit = true;
+        picture.transparent = true;
+        picture.deviceType = triview::D3DDEVTYPE_REF; // as the thumbnailer entry draws
         // A device of its own each time, released before the next file.
         triview::Direct3DObjects d3d;
         // Why a model has no thumbnail goes where the worker's own messages go.
         try {
-            return KIO::ThumbnailResult::pass(triview::drawPicture(line, d3d));
+            return KIO::ThumbnailResult::pass(triview::frameImage(
+                triview::drawPicture(
+                    picture, [] { return std::make_unique<triview::DirectX8>(); }, d3d)));
         } catch (const triview::RuntimeError& error) {
             std::fprintf(stderr, "%s\n", error.report().c_str());
         } catch (const triview::ProgramEnded&) { // no device: drawPicture said so

@@ -1,7 +1,6 @@
 // KDE's thumbnail plugin for tri models on KDE Frameworks 5 (Plasma 5), whose
-// thumbnail worker is Qt 5: it has `triview --render` (Qt 6) draw the
-// picture, as the freedesktop thumbnailer entry does, so both give the same
-// picture, a model that crashes the program cannot take the worker down
+// thumbnail worker is Qt 5: it runs triview-thumbnailer, as the freedesktop
+// thumbnailer entry does, so both give the same picture, a model that crashes the program cannot take the worker down
 // with it, and one that hangs is given up. (Built for Frameworks 6 too, for
 // the benchmark that times it beside the plugin that draws in process.)
 #include <KIO/ThumbnailCreator>
@@ -18,8 +17,8 @@ namespace {
 // worker goes on to the next file.
 constexpr int kTimeoutMs = 30000;
 
-// The triview installed with this plugin, never another one on PATH (where
-// "." would run whatever triview the worker's folder holds):
+// The triview-thumbnailer installed with this plugin, never another one on
+// PATH (where "." would run whatever the worker's folder holds):
 // TRIVIEW_PROGRAM, taken from the plugin's own folder where it is relative,
 // so that it holds under any installation prefix.
 QString installedProgram()
@@ -53,10 +52,9 @@ public:
 
         QProcess render;
         render.setProgram(program);
-        render.setArguments({ QStringLiteral("--render"), QStringLiteral("-"),
-            QStringLiteral("--format"), QStringLiteral("png"), QStringLiteral("--size"),
-            QStringLiteral("%1x%2").arg(size.width()).arg(size.height()), QStringLiteral("--fit"),
-            QStringLiteral("--transparent"), QStringLiteral("--"), file });
+        render.setArguments({ QStringLiteral("-s"),
+            QStringLiteral("%1x%2").arg(size.width()).arg(size.height()), QStringLiteral("--"),
+            file, QStringLiteral("-") });
         render.setStandardInputFile(QProcess::nullDevice());
         // Why a model has no thumbnail goes where the worker's own messages go.
         render.setProcessChannelMode(QProcess::ForwardedErrorChannel);

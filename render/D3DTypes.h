@@ -65,6 +65,7 @@ struct D3DPRESENT_PARAMETERS
 
 inline constexpr std::uint32_t D3DADAPTER_DEFAULT = 0;
 inline constexpr std::uint32_t D3DDEVTYPE_HAL = 1;
+inline constexpr std::uint32_t D3DDEVTYPE_REF = 2; // drawn in software
 inline constexpr std::uint32_t D3DCREATE_SOFTWARE_VERTEXPROCESSING = 32;
 
 inline constexpr std::uint32_t D3DFMT_UNKNOWN = 0;

@@ -18,13 +18,8 @@ template <typename Statement> void resumeNext(Statement&& statement)
 
 } // namespace
 
-std::unique_ptr<DirectX8> newDirectX8()
-{
-    return std::make_unique<DirectX8>();
-}
-
 VbBoolean InitD3D(Direct3DObjects& d3d, PresentTarget* hWnd, const RootFactory& newRoot,
-    std::uint32_t backBufferFormat)
+    std::uint32_t backBufferFormat, std::uint32_t deviceType)
 {
     VbBoolean result = vbFalse;
 
@@ -55,7 +50,7 @@ VbBoolean InitD3D(Direct3DObjects& d3d, PresentTarget* hWnd, const RootFactory& 
 
     resumeNext([&] {
         std::unique_ptr<Direct3DDevice8> device;
-        checkDeviceCall(d3d.D3DObject->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hWnd,
+        checkDeviceCall(d3d.D3DObject->CreateDevice(D3DADAPTER_DEFAULT, deviceType, hWnd,
                             D3DCREATE_SOFTWARE_VERTEXPROCESSING, parameters, device),
             "CreateDevice");
         d3d.D3DDevice = std::move(device);

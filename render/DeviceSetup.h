@@ -29,15 +29,13 @@ struct Direct3DObjects
 // d3d.D3DDevice holds a device at the end, vbFalse otherwise. The back
 // buffer has the display's format unless backBufferFormat names one
 // (D3DFMT_A8R8G8B8 keeps the clear colour's alpha, for a picture with a
-// transparent background).
+// transparent background). The device is of deviceType: D3DDEVTYPE_HAL
+// draws with the root's hardware backend, D3DDEVTYPE_REF in software.
 VbBoolean InitD3D(Direct3DObjects& d3d, PresentTarget* hWnd, const RootFactory& newRoot,
-    std::uint32_t backBufferFormat = D3DFMT_UNKNOWN);
+    std::uint32_t backBufferFormat = D3DFMT_UNKNOWN, std::uint32_t deviceType = D3DDEVTYPE_HAL);
 
 // Releases the vertex buffer, the device and the Direct3D object, in that
 // order; the root object stays.
 void Cleanup(Direct3DObjects& d3d);
-
-// The root object the program uses.
-std::unique_ptr<DirectX8> newDirectX8();
 
 } // namespace triview

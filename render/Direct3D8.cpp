@@ -3,11 +3,13 @@
 #include "render/DeviceSeam.h"
 #include "render/Direct3DDevice8.h"
 #include "render/PresentTarget.h"
+#include "render/SoftwareDevice.h"
 
 namespace triview {
 
-DirectX8::DirectX8(std::shared_ptr<DeviceSeam> seam)
+DirectX8::DirectX8(std::shared_ptr<DeviceSeam> seam, BackendFactory hardware)
     : m_seam(std::move(seam))
+    , m_hardware(hardware)
 { }
 
 std::unique_ptr<Direct3D8> DirectX8::Direct3DCreate(const PresentTarget* display)
@@ -15,12 +17,14 @@ std::unique_ptr<Direct3D8> DirectX8::Direct3DCreate(const PresentTarget* display
     if (m_seam
         && (failed(m_seam->enter("Direct3DCreate")) || m_seam->yieldsNothing("Direct3DCreate")))
         return nullptr;
-    return std::make_unique<Direct3D8>(m_seam, display);
+    return std::make_unique<Direct3D8>(m_seam, display, m_hardware);
 }
 
-Direct3D8::Direct3D8(std::shared_ptr<DeviceSeam> seam, const PresentTarget* display)
+Direct3D8::Direct3D8(
+    std::shared_ptr<DeviceSeam> seam, const PresentTarget* display, BackendFactory hardware)
     : m_seam(std::move(seam))
     , m_display(display)
+    , m_hardware(hardware)
 { }
 
 Direct3D8::~Direct3D8()
@@ -47,7 +51,10 @@ HRESULT Direct3D8::CreateDevice(std::uint32_t adapter, std::uint32_t deviceType,
     if (m_seam)
         if (const HRESULT hr = m_seam->enter("CreateDevice"); failed(hr))
             return hr;
-    if (deviceType != D3DDEVTYPE_HAL || parameters.Windowed != 1 || parameters.MultiSampleType != 0)
+    const BackendFactory backend = deviceType == D3DDEVTYPE_HAL ? m_hardware
+        : deviceType == D3DDEVTYPE_REF                          ? makeSoftwareBackend
+                                                                : nullptr;
+    if (!backend || parameters.Windowed != 1 || parameters.MultiSampleType != 0)
         return D3DERR_NOTAVAILABLE;
     // The back buffer is always one of 8 bits a channel, whatever the screen
     // shows it with, and keeps alpha only for A8R8G8B8; format 0 (what a
@@ -66,13 +73,13 @@ HRESULT Direct3D8::CreateDevice(std::uint32_t adapter, std::uint32_t deviceType,
         || parameters.BackBufferHeight > kMaxBackBufferSide)
         return D3DERR_INVALIDCALL;
 
-    const QSize client = focusWindow->pixelSize();
-    const QSize size(parameters.BackBufferWidth ? int(parameters.BackBufferWidth) : client.width(),
-        parameters.BackBufferHeight ? int(parameters.BackBufferHeight) : client.height());
+    const PixelSize client = focusWindow->pixelSize();
+    const PixelSize size { parameters.BackBufferWidth ? int(parameters.BackBufferWidth) : client.width,
+        parameters.BackBufferHeight ? int(parameters.BackBufferHeight) : client.height };
     const BackBuffer backBuffer { size,
         parameters.BackBufferWidth == 0 && parameters.BackBufferHeight == 0,
         format == D3DFMT_A8R8G8B8, parameters.EnableAutoDepthStencil == 1 };
-    return Direct3DDevice8::create(*focusWindow, backBuffer, m_seam, device);
+    return Direct3DDevice8::create(*focusWindow, backBuffer, backend, m_seam, device);
 }
 
 } // namespace triview

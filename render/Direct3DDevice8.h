@@ -1,14 +1,14 @@
-// The 3D device: a back buffer (RGBA8 colour, 16-bit depth) in an offscreen
-// OpenGL 3.3 core context, drawn with the fixed-function pipeline's
-// position-and-colour path and presented into a PresentTarget. Each
-// operation answers a Direct3D result code; misuse is refused with
-// D3DERR_INVALIDCALL and changes nothing.
+// The 3D device: a back buffer (8 bits a channel, 16-bit depth) drawn with
+// the fixed-function pipeline's position-and-colour path and presented into
+// a PresentTarget. Each operation answers a Direct3D result code; misuse is
+// refused with D3DERR_INVALIDCALL and changes nothing. The device checks
+// every call and keeps the states; its backend (OpenGL or the software
+// rasteriser) only draws.
 #pragma once
 
 #include "render/D3DTypes.h"
-#include "render/GlContext.h"
+#include "render/DeviceBackend.h"
 
-#include <QSize>
 #include <memory>
 
 namespace triview {
@@ -17,24 +17,14 @@ class DeviceSeam;
 class Direct3DVertexBuffer8;
 class PresentTarget;
 
-// The back buffer a device is made with.
-struct BackBuffer
-{
-    QSize size; // in pixels
-    // Made again at the target's pixel size when that changes (the window
-    // moved to a screen of another scale), as the next frame starts.
-    bool followsTarget = false;
-    bool alpha = false; // the clear colour's alpha stays; opaque otherwise
-    bool depth = false; // with a 16-bit depth buffer
-};
-
 class Direct3DDevice8
 {
 public:
-    // Makes the device for target with backBuffer. Answers
-    // D3DERR_NOTAVAILABLE when OpenGL 3.3 core cannot serve it.
+    // Makes the device for target with backBuffer, drawing with the backend
+    // makeBackend makes; answers what makeBackend answers when it cannot.
     static HRESULT create(PresentTarget& target, const BackBuffer& backBuffer,
-        std::shared_ptr<DeviceSeam> seam, std::unique_ptr<Direct3DDevice8>& out);
+        BackendFactory makeBackend, std::shared_ptr<DeviceSeam> seam,
+        std::unique_ptr<Direct3DDevice8>& out);
     ~Direct3DDevice8();
 
     Direct3DDevice8(const Direct3DDevice8&) = delete;
@@ -76,23 +66,14 @@ public:
     void setBand(int pictureHeight, int top);
 
 private:
-    Direct3DDevice8(std::shared_ptr<GlContext> context, PresentTarget& target, QSize size,
-        std::shared_ptr<DeviceSeam> seam);
+    Direct3DDevice8(std::unique_ptr<DeviceBackend> backend, PresentTarget& target,
+        const BackBuffer& backBuffer, std::shared_ptr<DeviceSeam> seam);
     HRESULT enter(const char* operation) const;
-    bool allocateBuffers(QSize size);
     void followTarget();
 
-    std::shared_ptr<GlContext> m_context; // declared first: outlives the GL objects below
-    GlFramebuffer m_framebuffer;
-    GlRenderbuffer m_colour;
-    GlRenderbuffer m_depth;
-    GlProgram m_program;
-    GlVertexArray m_vertexArray;
-    GLint m_matrixLocation = -1;
-    GLint m_lightingLocation = -1;
-
+    std::unique_ptr<DeviceBackend> m_backend;
     PresentTarget* m_target;
-    QSize m_size;
+    PixelSize m_size;
     std::shared_ptr<DeviceSeam> m_seam;
 
     bool m_followsTarget = false;

@@ -7,14 +7,13 @@
 
 namespace triview {
 
-Direct3DVertexBuffer8::Direct3DVertexBuffer8(std::shared_ptr<GlContext> context, GlBuffer buffer,
-    std::int32_t length, std::shared_ptr<DeviceSeam> seam)
-    : m_context(std::move(context))
-    , m_buffer(std::move(buffer))
-    , m_length(length)
-    , m_seam(std::move(seam))
+Direct3DVertexBuffer8::Direct3DVertexBuffer8(
+    std::int32_t length, std::unique_ptr<BufferCopy> copy, std::shared_ptr<DeviceSeam> seam)
+    : m_length(length)
     , m_bytes(static_cast<std::size_t>(length))
-    , m_dirtyEnd(m_bytes.size()) // the GL buffer starts undefined: send the zeros too
+    , m_copy(std::move(copy))
+    , m_seam(std::move(seam))
+    , m_dirtyEnd(m_bytes.size()) // a copy starts undefined: send the zeros too
 { }
 
 Direct3DVertexBuffer8::~Direct3DVertexBuffer8()
@@ -37,27 +36,19 @@ void Direct3DVertexBuffer8::write(std::int32_t offset, const void* data, std::in
     }
 }
 
-void Direct3DVertexBuffer8::upload()
+BufferCopy* Direct3DVertexBuffer8::upload()
 {
-    if (m_dirtyBegin == m_dirtyEnd)
-        return;
-    m_context->makeCurrent();
-    auto& gl = m_context->gl();
-    gl.glBindBuffer(GL_ARRAY_BUFFER, m_buffer.name());
-    gl.glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(m_dirtyBegin),
-        static_cast<GLsizeiptr>(m_dirtyEnd - m_dirtyBegin), m_bytes.data() + m_dirtyBegin);
+    if (m_copy && m_dirtyBegin != m_dirtyEnd)
+        m_copy->update(m_bytes, m_dirtyBegin, m_dirtyEnd);
     m_dirtyBegin = m_dirtyEnd = 0;
+    return m_copy.get();
 }
 
 std::vector<std::byte> Direct3DVertexBuffer8::contents()
 {
-    upload();
-    std::vector<std::byte> bytes(static_cast<std::size_t>(m_length));
-    m_context->makeCurrent();
-    auto& gl = m_context->gl();
-    gl.glBindBuffer(GL_ARRAY_BUFFER, m_buffer.name());
-    gl.glGetBufferSubData(GL_ARRAY_BUFFER, 0, m_length, bytes.data());
-    return bytes;
+    if (BufferCopy* copy = upload())
+        return copy->read(m_bytes.size());
+    return m_bytes;
 }
 
 HRESULT D3DVertexBuffer8SetData(Direct3DVertexBuffer8* buffer, std::int32_t offset,

@@ -34,6 +34,8 @@ TEST(CommandLine, MistakesAreUsageErrorsThatSayWhy)
         { { "--distance", "3" }, "--distance goes with --render" },
         { { "--turn", "x:1" }, "--turn goes with --render" },
         { { "--transparent" }, "--transparent goes with --render" },
+        { { "--renderer", "gl" }, "--renderer goes with --render" },
+        { { "--render", "x.png", "--renderer", "GL" }, "--renderer takes gl or software" },
         { { "" }, "FILE is empty" },
         { { "--render", "x.png", "--", "" }, "FILE is empty" },
         { { "--render", "x.ico" }, "ico pictures are at most 256x256" },
@@ -84,11 +86,16 @@ TEST(CommandLine, RenderTakesEachArgumentAsTheBytesItIs)
     EXPECT_EQ(line.output, "m\xff.JPG");
     EXPECT_EQ(line.file, "m\xfe");
     EXPECT_EQ(line.format, "jpg");
-    EXPECT_EQ(line.size, QSize(12, 34));
+    EXPECT_EQ(line.size, (PixelSize { 12, 34 }));
     EXPECT_EQ(line.axis, (D3DVECTOR { 0, 0, 1 }));
     EXPECT_EQ(line.angle, -0.25f);
     EXPECT_TRUE(line.fit && line.transparent);
     EXPECT_EQ(line.distance, 8);
+    // A thumbnail is drawn in software unless OpenGL is asked for; a view in OpenGL.
+    EXPECT_EQ(line.deviceType, D3DDEVTYPE_REF);
+    EXPECT_EQ(parse({ "--render", "x.png", "--fit", "--renderer=gl" }).deviceType, D3DDEVTYPE_HAL);
+    EXPECT_EQ(parse({ "--render", "x.png" }).deviceType, D3DDEVTYPE_HAL);
+    EXPECT_EQ(parse({ "--render", "x.png", "--renderer", "software" }).deviceType, D3DDEVTYPE_REF);
 
     const struct
     {

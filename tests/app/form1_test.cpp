@@ -46,7 +46,7 @@ struct Harness
 
     std::shared_ptr<DeviceSeam> seam = std::make_shared<DeviceSeam>();
     test::ScriptedRuntime runtime;
-    Form1 form { runtime, [this] { return std::make_unique<DirectX8>(seam); } };
+    Form1 form { runtime, [this] { return std::make_unique<DirectX8>(seam, makeGlBackend); } };
 };
 
 // Lets the event loop run until condition holds, five seconds at most.

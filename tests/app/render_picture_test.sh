@@ -40,8 +40,22 @@ run --render demo.png && [ "$status" -eq 0 ] || fail "--render: status $status, 
 same_picture demo.png "$golden/demo-start.png" || fail "the demonstration model differs from its golden"
 run --render cube.png --turn x:0.6 --distance 6 -- "$examples/cube.tri" && same_picture cube.png "$golden/cube.png" ||
   fail "the turned cube differs from its golden: status $status, $(cat err)"
-run --render thumb.png --size 128x128 --fit --transparent && [ "$status" -eq 0 ] &&
+run --render thumb.png --size 128x128 --fit --transparent --renderer gl && [ "$status" -eq 0 ] &&
   same_picture thumb.png "$golden/demo-thumbnail.png" || fail "the thumbnail differs from its golden"
+
+# A thumbnail is drawn in software: OpenGL's picture within the renderers'
+# tolerance, for the golden and every example; the thumbnailer's is the
+# same picture, byte for byte.
+thumbnailer=$(dirname "$viewer")/triview-thumbnailer
+alike() { /usr/bin/python3 "$picture_check" alike "$1" "$2"; }
+run --render soft.png --size 128x128 --fit --transparent && alike soft.png "$golden/demo-thumbnail.png" ||
+  fail "the software thumbnail is not OpenGL's: status $status, $(cat err)"
+for model in "$examples"/*.tri; do
+  "$viewer" --render gl.png --size 256x256 --fit --transparent --renderer gl "$model" &&
+    "$viewer" --render soft.png --size 256x256 --fit --transparent "$model" && alike soft.png gl.png &&
+    "$thumbnailer" -s 256 "$model" entry.png && cmp -s soft.png entry.png ||
+    fail "$(basename "$model"): the software picture is not OpenGL's, or not the thumbnailer's"
+done
 
 # A model below float's normal range fills its thumbnail too.
 printf 'Triangle\n255,0,0,0,0,0\n0,0,0,0,0,0\n1e-40,0,0,0,0,0\n0,1e-40,0,0,0,0\n' >denormal.tri

@@ -4,6 +4,7 @@
 // picture (PNG: its very pixels) and the file holds exactly them. FIFOs and
 // standard output are the process tests'.
 #include "app/OutputFile.h"
+#include "app/FrameImage.h"
 #include "app/PictureEncoder.h"
 #include "runtime/RuntimeError.h"
 
@@ -21,24 +22,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 4)
         return 0;
     const std::string& format = formats[data[2] % formats.size()];
-    QImage picture(1 + data[0], 1 + data[1],
-        data[3] & 0x80 ? QImage::Format_RGBA8888 : QImage::Format_RGBX8888);
-    for (int y = 0; y < picture.height(); ++y) // the input's bytes again and again; X is 0xFF
-        for (int i = 0; i < picture.width() * 4; ++i)
-            picture.scanLine(y)[i] = i % 4 == 3 && !picture.hasAlphaChannel()
-                ? 0xFF
-                : data[(std::size_t(y) * picture.width() * 4 + i) % size];
-    QByteArray encoded;
+    Frame frame { { 1 + data[0], 1 + data[1] }, (data[3] & 0x80) != 0, {} };
+    frame.pixels.resize(std::size_t(frame.size.height) * frame.rowBytes());
+    for (std::size_t i = 0; i < frame.pixels.size(); ++i) // the input's bytes again and again
+        frame.pixels[i] = i % 4 == 3 && !frame.alpha ? 0xFF : data[i % size];
+    const QImage picture = frameImage(frame);
+    std::string encoded;
     try {
-        PictureEncoder encoder(picture.size(), picture.hasAlphaChannel(), format);
-        encoder.add(picture, picture.height());
-        encoded = encoder.finish();
+        const auto encoder = makePictureEncoder(frame.size, frame.alpha, format);
+        encoder->add(frame, frame.size.height);
+        encoded = encoder->finish();
     } catch (const RuntimeError& error) {
         if (error.number() != err::PathFileAccess && error.number() != err::OutOfMemory)
             std::abort();
         return 0;
     }
-    const QImage decoded = QImage::fromData(encoded, format.c_str());
+    const QImage decoded = QImage::fromData(
+        reinterpret_cast<const uchar*>(encoded.data()), int(encoded.size()), format.c_str());
     if (decoded.size() != picture.size()
         || (format == "png" && decoded.convertToFormat(picture.format()) != picture))
         std::abort(); // not the picture
@@ -46,9 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string output = std::string(::mkdtemp(folder)) + "/out";
     if (data[3] % 3 != 0) // over a longer or a shorter file
         std::ofstream(output) << std::string(data[3] % 3 == 1 ? encoded.size() + 100 : 3, 'x');
-    writeOutput(output, std::string_view(encoded.constData(), std::size_t(encoded.size())));
+    writeOutput(output, encoded);
     std::ifstream written(output, std::ios::binary);
-    if (std::string(std::istreambuf_iterator<char>(written), {}) != encoded.toStdString())
+    if (std::string(std::istreambuf_iterator<char>(written), {}) != encoded)
         std::abort(); // not what was written
     std::filesystem::remove_all(folder);
     return 0;

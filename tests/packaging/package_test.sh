@@ -30,11 +30,12 @@ dpkg-deb -f "$deb" Description | grep -q ';' && fail "the description holds a li
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 share=$root/usr/share
-for path in bin/triview share/applications/triview.desktop share/mime/packages/triview.xml \
+for path in bin/triview bin/triview-thumbnailer share/applications/triview.desktop share/mime/packages/triview.xml \
   share/thumbnailers/triview.thumbnailer share/icons/hicolor/scalable/apps/triview.svg \
   share/icons/hicolor/256x256/apps/triview.png share/triview/examples/cube.tri \
   share/triview/examples/sphere.tri share/triview/examples/terrain.tri \
   share/metainfo/org.triview.triview.metainfo.xml share/man/man1/triview.1.gz \
+  share/man/man1/triview-thumbnailer.1.gz \
   share/doc/triview/copyright share/doc/triview/changelog.gz; do
   [ -s "$root/usr/$path" ] || fail "does not hold /usr/$path"
 done
@@ -125,10 +126,14 @@ if [ -n "$kio_deb" ]; then
     fail "the plugin for KDE Frameworks 6 pulls Qt 5: $kio_depends"
   dpkg-deb -c "$deb" | grep -q thumbcreator && fail "the viewer's package holds KDE's plugin"
   dpkg-deb -x "$kio_deb" "$root"
-  triview --render "$work/entry.png" --format png --size 128x128 --fit --transparent -- "$work/terrain.tri"
+  eval "set -- $(echo "$exec_line" | sed "s|%i|'$work/terrain.tri'|; s|%o|'$work/entry.png'|; s|%s|128|g")"
+  "$@"
   cp "$work/terrain.tri" "$work/模型 1.tri"
-  # The plugin's own triview draws, never one found first on PATH.
-  mkdir "$work/decoy" && printf '#!/bin/sh\nexit 1\n' >"$work/decoy/triview" && chmod +x "$work/decoy/triview"
+  # The plugin's own thumbnailer draws, never one found first on PATH.
+  mkdir "$work/decoy"
+  for decoy in triview triview-thumbnailer; do
+    printf '#!/bin/sh\nexit 1\n' >"$work/decoy/$decoy" && chmod +x "$work/decoy/$decoy"
+  done
   for kf in 6 5; do
     [ -x "$build/kio$kf/preview_job" ] || continue
     plugins_dir=$(echo "$root"/usr/lib/*/qt$kf/plugins)

@@ -47,7 +47,7 @@ TEST(InitD3D, SkipsFailingStatementsAndAnswersWhetherADeviceExists)
 
 TEST_F(DeviceSetUp, RootIsMadeOnlyWhenNoneIsHeld)
 {
-    d3d.DxRoot = std::make_unique<DirectX8>(seam);
+    d3d.DxRoot = std::make_unique<DirectX8>(seam, makeGlBackend);
     const DirectX8* root = d3d.DxRoot.get();
     EXPECT_EQ(init(), vbTrue);
     EXPECT_EQ(rootsMade, 0);
@@ -75,32 +75,33 @@ TEST(InitD3D, ADriverThatRefusesTheShadersSaysWhyAndNoDeviceIsMade)
 
 TEST(InitD3D, TheBackBufferFollowsTheWindowsScaleFromTheNextFrame)
 {
-    test::SizedTarget window;
-    Direct3DObjects d3d;
-    ASSERT_EQ(InitD3D(d3d, &window, [] { return std::make_unique<DirectX8>(nullptr); }), vbTrue);
-    for (const QSize pixels : { QSize(40, 30), QSize(80, 60), QSize(50, 38) }) {
-        window.pixels = pixels;
-        Direct3DDevice8& device = *d3d.D3DDevice;
-        ASSERT_EQ(device.Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF204060, 1.0f, 0), D3D_OK);
-        ASSERT_EQ(device.Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
-        // Every pixel is the new frame's: none left over from the old size.
-        QImage expected(pixels, window.frame.format());
-        expected.fill(QColor(0x20, 0x40, 0x60));
-        EXPECT_EQ(window.frame, expected) << pixels.width();
+    for (const std::uint32_t backend : test::kBackends) {
+        test::DeviceRig rig;
+        ASSERT_EQ(rig.init(backend), vbTrue);
+        for (const PixelSize pixels : { PixelSize { 40, 30 }, { 80, 60 }, { 50, 38 } }) {
+            rig.target.pixels = pixels;
+            Direct3DDevice8& device = *rig.d3d.D3DDevice;
+            ASSERT_EQ(device.Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF204060, 1.0f, 0), D3D_OK);
+            ASSERT_EQ(device.Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+            // Every pixel is the new frame's: none left over from the old size.
+            QImage expected(pixels.width, pixels.height, rig.target.frame.format());
+            expected.fill(QColor(0x20, 0x40, 0x60));
+            EXPECT_EQ(rig.target.frame, expected) << test::backendName(backend) << pixels.width;
+        }
     }
 }
 
-struct DeviceBuffers : testing::Test, test::DeviceRig
+struct DeviceBuffers : testing::TestWithParam<std::uint32_t>, test::DeviceRig
 {
     void SetUp() override
     {
-        ASSERT_EQ(init(), vbTrue);
+        ASSERT_EQ(init(GetParam()), vbTrue);
         ASSERT_EQ(d3d.D3DDevice->CreateVertexBuffer(144, 0, kVertexFormat, 0, buffer), D3D_OK);
     }
     std::shared_ptr<Direct3DVertexBuffer8> buffer; // nine vertices
 };
 
-TEST_F(DeviceBuffers, FillsOutsideTheBufferAreRefusedAndWriteNothing)
+TEST_P(DeviceBuffers, FillsOutsideTheBufferAreRefusedAndWriteNothing)
 {
     std::vector<std::byte> source(144), expected(144);
     for (std::size_t i = 0; i < source.size(); ++i)
@@ -118,7 +119,7 @@ TEST_F(DeviceBuffers, FillsOutsideTheBufferAreRefusedAndWriteNothing)
     EXPECT_EQ(buffer->contents(), expected);
 }
 
-TEST_F(DeviceBuffers, DrawsPastTheBufferOutsideASceneOrAfterItsReleaseAreRefused)
+TEST_P(DeviceBuffers, DrawsPastTheBufferOutsideASceneOrAfterItsReleaseAreRefused)
 {
     Direct3DDevice8& device = *d3d.D3DDevice;
     ASSERT_EQ(device.SetStreamSource(0, buffer, kVertexStride), D3D_OK);
@@ -134,6 +135,9 @@ TEST_F(DeviceBuffers, DrawsPastTheBufferOutsideASceneOrAfterItsReleaseAreRefused
     EXPECT_EQ(device.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL);
     EXPECT_EQ(device.EndScene(), D3D_OK);
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, DeviceBuffers, testing::ValuesIn(test::kBackends),
+    [](const auto& info) { return test::backendName(info.param); });
 
 } // namespace
 } // namespace triview

@@ -14,11 +14,12 @@ namespace {
 
 using Journal = std::vector<std::string>;
 
-struct FrameTest : testing::Test, test::DeviceRig
+// Every frame, whichever backend draws it, against the same goldens.
+struct FrameTest : testing::TestWithParam<std::uint32_t>, test::DeviceRig
 {
     void SetUp() override
     {
-        ASSERT_EQ(init(), vbTrue);
+        ASSERT_EQ(init(GetParam()), vbTrue);
         ASSERT_EQ(Sample(d3d), vbTrue);
         seam->clearJournal();
     }
@@ -32,7 +33,7 @@ struct FrameTest : testing::Test, test::DeviceRig
 
 constexpr Pose kStartPose { false, 0.0f, { 0, 0, 0 }, 0.0f, kStartDistance };
 
-TEST_F(FrameTest, DemonstrationModelMatchesItsGoldens)
+TEST_P(FrameTest, DemonstrationModelMatchesItsGoldens)
 {
     const std::pair<const char*, Pose> poses[] = {
         { "demo-start", kStartPose },
@@ -49,7 +50,7 @@ TEST_F(FrameTest, DemonstrationModelMatchesItsGoldens)
     }
 }
 
-TEST_F(FrameTest, LoadedModelMatchesItsGolden)
+TEST_P(FrameTest, LoadedModelMatchesItsGolden)
 {
     const std::string cube = TRIVIEW_EXAMPLES_DIR "/cube.tri";
     const std::int16_t count = counttri(cube);
@@ -60,11 +61,11 @@ TEST_F(FrameTest, LoadedModelMatchesItsGolden)
         render({ false, 0, { 1, 0, 0 }, 0.6f, 6 }, count), TRIVIEW_GOLDEN_DIR, "cube");
 }
 
-TEST_F(FrameTest, APictureDrawnInBandsIsTheWholeFrame)
+TEST_P(FrameTest, APictureDrawnInBandsIsTheWholeFrame)
 {
     const QImage whole = render(kStartPose);
     QImage banded(whole.size(), whole.format());
-    target.pixels.setHeight(70); // eight bands and part of one
+    target.pixels.height = 70; // eight bands and part of one
     for (int top = 0; top < whole.height(); top += 70) {
         d3d.D3DDevice->setBand(whole.height(), top);
         QPainter(&banded).drawImage(0, top, render(kStartPose)); // the last band's foot is cut
@@ -72,7 +73,7 @@ TEST_F(FrameTest, APictureDrawnInBandsIsTheWholeFrame)
     test::expectAlike(banded, whole, "bands");
 }
 
-TEST_F(FrameTest, AFailingCallRaisesItsCodeAndNoDeviceDrawsNothing)
+TEST_P(FrameTest, AFailingCallRaisesItsCodeAndNoDeviceDrawsNothing)
 {
     seam->fail("DrawPrimitive", D3DERR_OUTOFVIDEOMEMORY);
     EXPECT_EQ(test::raisedNumber([&] { render(kStartPose); }), D3DERR_OUTOFVIDEOMEMORY);
@@ -82,7 +83,7 @@ TEST_F(FrameTest, AFailingCallRaisesItsCodeAndNoDeviceDrawsNothing)
     EXPECT_TRUE(seam->journal().empty());
 }
 
-TEST_F(FrameTest, CameraFactorBeyondSixteenBitsOverflowsInsideTheScene)
+TEST_P(FrameTest, CameraFactorBeyondSixteenBitsOverflowsInsideTheScene)
 {
     EXPECT_NO_THROW(render({ false, 0, { 0, 0, 0 }, 0, -327 }));
     seam->clearJournal();
@@ -92,6 +93,9 @@ TEST_F(FrameTest, CameraFactorBeyondSixteenBitsOverflowsInsideTheScene)
         err::Overflow);
     EXPECT_EQ(seam->journal(), (Journal { "Clear", "BeginScene", "SetTransform:256" }));
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, FrameTest, testing::ValuesIn(test::kBackends),
+    [](const auto& info) { return test::backendName(info.param); });
 
 } // namespace
 } // namespace triview

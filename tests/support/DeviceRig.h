@@ -1,11 +1,16 @@
 // A device for tests: made by InitD3D on a picture that keeps the last frame
-// presented to it, and watched through a seam.
+// presented to it, and watched through a seam; OpenGL's (HAL) or the
+// software rasteriser's (REF).
 #pragma once
 
+#include "app/FrameImage.h"
 #include "app/WindowFigures.h"
 #include "render/DeviceSeam.h"
 #include "render/DeviceSetup.h"
 #include "render/PresentTarget.h"
+#include "render/gl/GlDevice.h"
+
+#include <string>
 
 namespace triview::test {
 
@@ -13,20 +18,30 @@ namespace triview::test {
 // screen of another scale: the back buffer follows it from the next frame.
 struct SizedTarget final : PresentTarget
 {
-    QSize pixelSize() const override { return pixels; }
-    void present(QImage shown) override { frame = std::move(shown); }
-    QSize pixels = kPictureArea;
+    PixelSize pixelSize() const override { return pixels; }
+    void present(Frame shown) override { frame = frameImage(std::move(shown)); }
+    PixelSize pixels = kPictureArea;
     QImage frame;
 };
 
+// The backends, by name, for tests that run over both.
+inline constexpr std::uint32_t kBackends[] = { D3DDEVTYPE_HAL, D3DDEVTYPE_REF };
+inline std::string backendName(std::uint32_t deviceType)
+{
+    return deviceType == D3DDEVTYPE_REF ? "Software" : "OpenGL";
+}
+
 struct DeviceRig
 {
-    VbBoolean init()
+    VbBoolean init(std::uint32_t deviceType = D3DDEVTYPE_HAL)
     {
-        return InitD3D(d3d, &target, [this] {
-            ++rootsMade;
-            return std::make_unique<DirectX8>(seam);
-        });
+        return InitD3D(
+            d3d, &target,
+            [this] {
+                ++rootsMade;
+                return std::make_unique<DirectX8>(seam, makeGlBackend);
+            },
+            D3DFMT_UNKNOWN, deviceType);
     }
 
     std::shared_ptr<DeviceSeam> seam = std::make_shared<DeviceSeam>();

@@ -5,6 +5,11 @@ ImageMagick 6 and 7).
   picture_check.py fills FILE F   0: the ground (the corner) is transparent and
                                   what differs from it spans F of the larger side
   picture_check.py within SHOT P  0: P's RGB appears whole somewhere in SHOT
+  picture_check.py alike A B      0: two renderers' pictures: the same size,
+                                  99.5 % of pixels within 2 levels in every
+                                  channel, and where one is covered (alpha)
+                                  and the other not, the other covers a pixel
+                                  beside it: edges one pixel apart at most
 A check that does not hold, a picture that cannot be read and wrong
 arguments end with a status other than 0."""
 import functools
@@ -42,5 +47,22 @@ elif command == "within" and len(args) == 2:
                 sys.exit(0)
             at = data.find(first, at + 1, (y + 1) * width)
     sys.exit(1)
+elif command == "alike" and len(args) == 2:
+    a, b = load(args[0]), load(args[1])
+    if a.size != b.size:
+        sys.exit(1)
+    width, height = a.size
+    pa, pb = a.load(), b.load()
+    near = lambda p, x, y, alpha: any(
+        p[i, j][3] == alpha for i in range(max(0, x - 1), min(width, x + 2))
+        for j in range(max(0, y - 1), min(height, y + 2)))
+    apart = edges = 0
+    for y in range(height):
+        for x in range(width):
+            one, other = pa[x, y], pb[x, y]
+            apart += max(abs(p - q) for p, q in zip(one, other)) > 2
+            if one[3] != other[3]:
+                edges += not (near(pb, x, y, one[3]) and near(pa, x, y, other[3]))
+    sys.exit(apart > 0.005 * width * height or edges > 0)
 else:
-    sys.exit("usage: picture_check.py same A B | fills FILE F | within SHOT P")
+    sys.exit("usage: picture_check.py same A B | fills FILE F | within SHOT P | alike A B")

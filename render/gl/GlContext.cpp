@@ -1,6 +1,6 @@
-#include "render/GlContext.h"
+#include "render/gl/GlContext.h"
 
-#include "render/WindowSystemGl.h"
+#include "render/gl/WindowSystemGl.h"
 
 // EGL without X11's headers, whose macros clash with everyone's names.
 #define EGL_NO_X11

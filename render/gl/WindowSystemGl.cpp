@@ -1,4 +1,4 @@
-#include "render/WindowSystemGl.h"
+#include "render/gl/WindowSystemGl.h"
 
 #include <QGuiApplication>
 #include <QOffscreenSurface>

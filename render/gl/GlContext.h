@@ -8,7 +8,7 @@
 // owns GL objects holds the context (a shared_ptr) declared before them.
 #pragma once
 
-#include "render/GlFunctions.h"
+#include "render/gl/GlFunctions.h"
 
 #include <memory>
 #include <type_traits>
