@@ -56,6 +56,13 @@ for model in "$examples"/*.tri; do
     "$thumbnailer" -s 256 "$model" entry.png && cmp -s soft.png entry.png ||
     fail "$(basename "$model"): the software picture is not OpenGL's, or not the thumbnailer's"
 done
+"$thumbnailer" -s 48x32 -- "$examples/cube.tri" wide.png &&
+  /usr/bin/python3 -c "import sys; from PIL import Image; sys.exit(Image.open('wide.png').size != (48, 32))" ||
+  fail "the thumbnailer's WxH is not the picture's size"
+for arguments in "-s 0 a b" "-s 16385 a b" "-s 8x a b" "-s 8 a" "-s 8 a b c" "-x -s 8 a b" "a b"; do
+  # shellcheck disable=SC2086 # the arguments are split on purpose
+  expect 2 '^usage: triview-thumbnailer' "$thumbnailer" $arguments
+done
 
 # A model below float's normal range fills its thumbnail too.
 printf 'Triangle\n255,0,0,0,0,0\n0,0,0,0,0,0\n1e-40,0,0,0,0,0\n0,1e-40,0,0,0,0\n' >denormal.tri

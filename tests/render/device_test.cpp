@@ -136,6 +136,81 @@ TEST_P(DeviceBuffers, DrawsPastTheBufferOutsideASceneOrAfterItsReleaseAreRefused
     EXPECT_EQ(device.EndScene(), D3D_OK);
 }
 
+// Scenes given straight in clip space (every transform the identity) on a 4
+// by 4 back buffer cleared blue, by each backend alike: which pixels each
+// rule covers, row by row, 'r' red, 'k' black, '.' the clear colour.
+struct DeviceDraws : testing::TestWithParam<std::uint32_t>, test::DeviceRig
+{
+    std::string draw(const std::vector<D3DVECTOR>& vertices, std::uint32_t cull, bool lighting = false)
+    {
+        target.pixels = { 4, 4 };
+        std::shared_ptr<Direct3DVertexBuffer8> buffer;
+        if (init(GetParam()) != vbTrue
+            || d3d.D3DDevice->CreateVertexBuffer(
+                   std::int32_t(vertices.size() * kVertexStride), 0, kVertexFormat, 0, buffer))
+            return "no device";
+        for (std::size_t i = 0; i < vertices.size(); ++i) {
+            const struct { D3DVECTOR position; D3DCOLOR colour; } red { vertices[i], 0xFFFF0000 };
+            D3DVertexBuffer8SetData(buffer.get(), std::int32_t(i * kVertexStride), 16, 0, &red);
+        }
+        Direct3DDevice8& device = *d3d.D3DDevice;
+        device.SetRenderState(D3DRS_CULLMODE, cull);
+        device.SetRenderState(D3DRS_LIGHTING, lighting);
+        device.SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+        device.Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+        device.BeginScene();
+        device.SetStreamSource(0, buffer, kVertexStride);
+        device.SetVertexShader(kVertexFormat);
+        device.DrawPrimitive(D3DPT_TRIANGLELIST, 0, std::int32_t(vertices.size() / 3));
+        device.EndScene();
+        device.Present(nullptr, nullptr, nullptr, nullptr);
+        std::string rows;
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x) {
+                const QRgb pixel = target.frame.pixel(x, y);
+                rows += pixel == qRgb(255, 0, 0) ? 'r' : pixel == qRgb(0, 0, 0) ? 'k' : '.';
+            }
+        return rows;
+    }
+};
+
+TEST_P(DeviceDraws, CullingLightingClippingAndTheFillRule)
+{
+    // Clockwise on screen, covering it all; the same turned the other way.
+    const std::vector<D3DVECTOR> clockwise { { -1, -1, 0.5f }, { -1, 3, 0.5f }, { 3, -1, 0.5f } };
+    const std::vector<D3DVECTOR> counter(clockwise.rbegin(), clockwise.rend());
+    const std::string all(16, 'r'), none(16, '.');
+    // Pixels 0.5 to 2.5 across and down: centres on the left and top edges
+    // are inside, on the right and bottom ones outside.
+    const D3DVECTOR a { -0.75f, 0.75f, 0.5f }, b { 0.25f, 0.75f, 0.5f }, c { 0.25f, -0.25f, 0.5f },
+        d { -0.75f, -0.25f, 0.5f };
+    // Depth from -0.5 at the left to 0.5 at the right: in front of the near
+    // plane, the left half is cut away.
+    const std::vector<D3DVECTOR> nearPlane { { -1, -1, -0.5f }, { -1, 3, -0.5f }, { 3, -1, 1.5f } };
+    const struct
+    {
+        const char* scene;
+        std::vector<D3DVECTOR> vertices;
+        std::uint32_t cull;
+        bool lighting;
+        std::string expected;
+    } cases[] = {
+        { "clockwise, culling none", clockwise, D3DCULL_NONE, false, all },
+        { "clockwise, culling counter-clockwise", clockwise, D3DCULL_CCW, false, all },
+        { "clockwise, culling clockwise", clockwise, D3DCULL_CW, false, none },
+        { "counter-clockwise, culling counter-clockwise", counter, D3DCULL_CCW, false, none },
+        { "counter-clockwise, culling clockwise", counter, D3DCULL_CW, false, all },
+        { "lit with no lights", clockwise, D3DCULL_NONE, true, std::string(16, 'k') },
+        { "edges on pixel centres", { a, b, c, a, c, d }, D3DCULL_NONE, false, "rr..rr.........." },
+        { "across the near plane", nearPlane, D3DCULL_NONE, false, "..rr..rr..rr..rr" },
+    };
+    for (const auto& s : cases)
+        EXPECT_EQ(draw(s.vertices, s.cull, s.lighting), s.expected) << s.scene;
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, DeviceDraws, testing::ValuesIn(test::kBackends),
+    [](const auto& info) { return test::backendName(info.param); });
+
 INSTANTIATE_TEST_SUITE_P(Backends, DeviceBuffers, testing::ValuesIn(test::kBackends),
     [](const auto& info) { return test::backendName(info.param); });
 
