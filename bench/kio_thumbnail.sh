@@ -5,8 +5,8 @@
 # one KIO PreviewJob, as Dolphin asks when a folder opens (through KIO's
 # thumbnail worker, with an empty thumbnail cache each time). The plugin is
 # the build's for KDE Frameworks 6 where there is one (it draws in the
-# worker's process), timed beside the same plugin running triview as the
-# Frameworks 5 one does (bench/CMakeLists.txt); else 5's. The file type comes
+# worker's process), timed beside the same plugin running
+# triview-thumbnailer as the Frameworks 5 one does (bench/CMakeLists.txt); else 5's. The file type comes
 # from the package's definition, as when it is installed.
 #   bench/kio_thumbnail.sh [BUILD_FOLDER]
 set -eu
@@ -28,7 +28,7 @@ done
 exec_line=$(sed -n 's/^Exec=//p' "$(dirname "$0")/../packaging/triview.thumbnailer" | sed 's/%s/256/g')
 plugins=$kio/plugins
 if [ "$kio" = "$build/kio5" ]; then
-  # Frameworks 5's plugin runs the triview installed beside it: install both.
+  # Frameworks 5's plugin runs the triview-thumbnailer installed beside it: install both.
   cmake --install "$build" --prefix "$work/prefix" >/dev/null
   plugins=$(echo "$work"/prefix/lib/*/qt5/plugins)
 fi
@@ -39,7 +39,7 @@ set -- -n "thumbnailer entry, 10 files" \
   -n "KIO plugin, 10 files in one PreviewJob" \
   "dbus-run-session -- $kio/preview_job $work/out 256 triviewthumbnail $files"
 if [ -e "$build/bench/plugins/kf6/thumbcreator/triviewthumbnail-process.so" ]; then
-  set -- "$@" -n "KIO plugin running triview, 10 files in one PreviewJob" \
+  set -- "$@" -n "KIO plugin running triview-thumbnailer, 10 files in one PreviewJob" \
     "dbus-run-session -- $kio/preview_job $work/out 256 triviewthumbnail-process $files"
 fi
 hyperfine --warmup 2 --runs 10 --prepare "rm -rf $work/cache/thumbnails" "$@"

@@ -3,8 +3,8 @@
 # model, in one hyperfine run: the floor of any OpenGL picture writer (a bare
 # EGL program that clears and reads back 256x256, bench/egl_floor.c), and of
 # any that draws (the same with a shader pair and one triangle, --draw),
-# triview's thumbnailer entry at 256 pixels, triview --render at the picture
-# area's size, and f3d --output of the same triangles (as binary STL) at both
+# triview-thumbnailer (the thumbnailer entry's command) at 256 pixels,
+# triview --render at the picture area's size, and f3d --output of the same triangles (as binary STL) at both
 # sizes. f3d needs a display (triview does not), so all run on one:
 #   ./scripts/with-display.sh bench/render_vs_f3d.sh [BUILD_FOLDER]
 # Then the time from starting triview with the model on the command line to
@@ -23,7 +23,7 @@ resolution=$(echo "${area%%+*}" | tr x ,)
 hyperfine -N --warmup 5 --runs 40 \
   "$build/bench/egl_floor" \
   "$build/bench/egl_floor --draw" \
-  "$triview --render $work/thumbnail.png --format png --size 256x256 --fit --transparent -- $work/model.tri" \
+  "$build/app/triview-thumbnailer -s 256 -- $work/model.tri $work/thumbnail.png" \
   "$triview --render $work/triview.png $work/model.tri" \
   "f3d --output $work/f3d-256.png --resolution 256,256 $work/model.stl" \
   "f3d --output $work/f3d.png --resolution $resolution $work/model.stl"

@@ -8,6 +8,8 @@ for bench in "$build"/bench/*_bench; do
   echo "== $(basename "$bench")"
   "$bench" --benchmark_min_time=0.5
 done
+echo "== thumbnails"
+"$(dirname "$0")/../bench/thumbnails.sh" "$build"
 echo "== render_vs_f3d"
 "$(dirname "$0")/../bench/render_vs_f3d.sh" "$build"
 if [ -x "$build/kio6/preview_job" ] || [ -x "$build/kio5/preview_job" ]; then

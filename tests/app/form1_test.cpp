@@ -7,6 +7,7 @@
 #include "app/Form1.h"
 #include "app/PictureBox.h"
 #include "render/DeviceSeam.h"
+#include "render/SoftwareDevice.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -30,10 +31,12 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// A window with scripted dialogs and a watched device.
+// A window with scripted dialogs and a watched device, drawn by OpenGL or,
+// standing in for it, by the software rasteriser.
 struct Harness
 {
-    explicit Harness(std::deque<std::string> answers = {})
+    explicit Harness(std::deque<std::string> answers = {}, BackendFactory backend = makeGlBackend)
+        : hardware(backend)
     {
         runtime.answers = std::move(answers);
         runtime.onDoEvents = [] { QCoreApplication::processEvents(); };
@@ -44,9 +47,10 @@ struct Harness
     }
     QImage frame() const { return form.Picture1->frame(); }
 
+    BackendFactory hardware;
     std::shared_ptr<DeviceSeam> seam = std::make_shared<DeviceSeam>();
     test::ScriptedRuntime runtime;
-    Form1 form { runtime, [this] { return std::make_unique<DirectX8>(seam, makeGlBackend); } };
+    Form1 form { runtime, [this] { return std::make_unique<DirectX8>(seam, hardware); } };
 };
 
 // Lets the event loop run until condition holds, five seconds at most.
@@ -344,9 +348,13 @@ TEST(Form1, WindowEventsRunOnceBeforeTheDeviceAndTheTimerStartsLast)
     EXPECT_FALSE(closed.journalHas("CreateDevice") || closed.form.Timer1->isActive());
 }
 
-TEST(Form1, ChangesShowAtTheNextTick)
+struct WindowFrames : testing::TestWithParam<BackendFactory>
 {
-    Harness h;
+};
+
+TEST_P(WindowFrames, ChangesShowAtTheNextTick)
+{
+    Harness h({}, GetParam());
     Form1& f = h.form;
     f.load();
     ASSERT_TRUE(eventually([&] { return !h.frame().isNull(); }));
@@ -378,6 +386,9 @@ TEST(Form1, ChangesShowAtTheNextTick)
     f.show();
     EXPECT_TRUE(eventually([&] { return h.journalHas("Present"); }));
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, WindowFrames, testing::Values(makeGlBackend, makeSoftwareBackend),
+    [](const auto& info) { return info.param == makeGlBackend ? "OpenGL" : "Software"; });
 
 TEST(Form1, FatalErrorInATickReportsOnceAndEnds)
 {
