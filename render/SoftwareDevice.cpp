@@ -117,11 +117,15 @@ public:
 
     void clear(std::optional<D3DCOLOR> colour, std::optional<float> depth) override
     {
-        if (colour) {
+        if (colour && !m_colour.empty()) {
+            // The first row pixel by pixel, the others copied from it.
             const std::uint8_t rgba[4] = { std::uint8_t(*colour >> 16), std::uint8_t(*colour >> 8),
                 std::uint8_t(*colour), std::uint8_t(*colour >> 24) };
-            for (std::size_t i = 0; i < m_colour.size(); i += 4)
+            const std::size_t row = std::size_t(m_size.width) * Frame::kBytesPerPixel;
+            for (std::size_t i = 0; i < row; i += 4)
                 std::memcpy(&m_colour[i], rgba, 4);
+            for (std::size_t at = row; at < m_colour.size(); at += row)
+                std::memcpy(&m_colour[at], m_colour.data(), row);
         }
         if (depth)
             std::fill(m_depth.begin(), m_depth.end(), quantised(*depth));
@@ -155,9 +159,13 @@ public:
     void read(Frame& frame) override { frame.pixels = m_colour; }
 
 private:
+    // Clamped so that NaN comes out 0, then rounded to nearest by adding a
+    // half and truncating: lround's call would cost more than the rest of
+    // a pixel.
+    static float clamped(float value, float high) { return std::max(0.0f, std::min(value, high)); }
     static std::uint16_t quantised(float depth)
     {
-        return static_cast<std::uint16_t>(std::lround(std::clamp(depth, 0.0f, 1.0f) * 65535.0f));
+        return static_cast<std::uint16_t>(clamped(depth, 1.0f) * 65535.0f + 0.5f);
     }
 
     void drawClipped(const DrawState& state, std::array<ClipVertex, kMaxClipped>& polygon)
@@ -254,7 +262,7 @@ private:
 
     static std::uint8_t level(float value)
     {
-        return static_cast<std::uint8_t>(std::lround(std::clamp(value, 0.0f, 255.0f)));
+        return static_cast<std::uint8_t>(clamped(value, 255.0f) + 0.5f);
     }
 
     bool m_hasDepth;
