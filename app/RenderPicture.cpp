@@ -12,8 +12,8 @@
 #include "runtime/RuntimeError.h"
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -36,10 +36,12 @@ public:
     }
     float timer() override
     {
-        const std::time_t now = std::time(nullptr);
+        timespec now {};
+        clock_gettime(CLOCK_REALTIME, &now);
         std::tm local {};
-        localtime_r(&now, &local);
-        return float(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec);
+        localtime_r(&now.tv_sec, &local);
+        return static_cast<float>(
+            local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec + now.tv_nsec / 1e9);
     }
     void doEvents() override { }
 };
