@@ -17,7 +17,8 @@ namespace triview {
 namespace {
 
 constexpr std::string_view kUsage
-    = "usage: triview [--render OUT [--format FORMAT] [--size WxH] [--distance N | --fit]\n"
+    = "usage: triview [--watch] FILE\n"
+      "       triview [--render OUT [--format FORMAT] [--size WxH] [--distance N | --fit]\n"
       "                [--turn AXIS:ANGLE] [--transparent] [--renderer gl|software]] [FILE]\n";
 
 constexpr std::string_view kHelp = R"(Usage: triview [OPTIONS] [FILE]
@@ -26,6 +27,10 @@ Shows a 3D triangle model from a tri file, or writes its picture with no window.
 Options:
   -h, --help           Shows this help.
   -v, --version        Shows the version.
+  --watch              Follows FILE: whenever it changes on disk (written in
+                       place, or replaced), the window reads it again and
+                       shows it, with no count message; a read that fails
+                       keeps the model shown and says why in the title.
   --render OUT         Writes the picture the window would show to OUT, with no
                        window and no dialog (and no display needed). OUT's
                        extension gives the format: png, jpg, bmp, or another
@@ -86,6 +91,7 @@ enum Option {
     Fit,
     Transparent,
     Renderer,
+    Watch,
     OptionCount
 };
 
@@ -107,6 +113,7 @@ constexpr std::array<OptionName, OptionCount> kOptions { {
     { "fit", 0, false },
     { "transparent", 0, false },
     { "renderer", 0, true },
+    { "watch", 0, false },
 } };
 
 // What each option was given: nothing, or its value ("" for a flag).
@@ -232,6 +239,11 @@ CommandLine parseCommandLine(int argc, char* argv[])
         return usage("FILE is empty: name a tri file, or leave it out");
     if (file)
         line.file = std::string(*file);
+    if (given[Watch] && given[Render])
+        return usage("--watch is for the window; --render draws once");
+    if (given[Watch] && !file)
+        return usage("--watch follows a FILE: name one");
+    line.watch = given[Watch].has_value();
     if (!given[Render]) {
         for (const Option option : { Format, Size, Distance, Turn, Fit, Transparent, Renderer })
             if (given[option])

@@ -26,6 +26,7 @@ struct CommandLine
     bool fit = false; // the model fills the picture instead of the window's camera
     bool transparent = false; // a transparent background instead of black
     std::uint32_t deviceType = D3DDEVTYPE_HAL; // what draws: OpenGL, or REF, software
+    bool watch = false; // the window follows FILE as it changes on disk
     std::string text; // the help, the version, or the usage error and the usage
 };
 

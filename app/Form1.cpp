@@ -10,15 +10,21 @@
 #include "model/TriReader.h"
 #include "render/FrameRenderer.h"
 #include "runtime/CheckedMath.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/ShownSafely.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <QUrl>
 #include <QWindow>
+#include <cstdio>
 
 namespace triview {
 
@@ -77,6 +83,37 @@ constexpr const char* kPromptTitle = "檔名輸入";
 constexpr const char* kNoFileName = "沒輸入檔名,程式將跑DEMO!";
 constexpr const char* kNoFileNameTitle = "警告";
 constexpr const char* kCountTitle = "三角形數";
+constexpr const char* kTitle = "天才Tovan3D模型秀圖";
+
+std::string countMessage(std::int16_t count)
+{
+    return "您的3D模組總共由" + numberText(count) + "個三角形組成的!";
+}
+
+// An error as the title says it: number, description and line.
+std::string briefly(const RuntimeError& error)
+{
+    std::string text = "執行階段錯誤 '" + std::to_string(error.number()) + "': ";
+    text += error.description();
+    if (error.line() > 0)
+        text += ",第 " + std::to_string(error.line()) + " 行";
+    return text;
+}
+
+// The first dropped item's name, as its bytes, when it is a local file: the
+// URL's own percent-encoded bytes, so that a name that is not UTF-8 stays
+// itself.
+std::optional<std::string> droppedFile(const QMimeData* data)
+{
+    if (data == nullptr || !data->hasUrls() || data->urls().isEmpty())
+        return std::nullopt;
+    const QUrl url = data->urls().constFirst();
+    const QByteArray name
+        = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    if (!url.isLocalFile() || name.isEmpty())
+        return std::nullopt;
+    return name.toStdString();
+}
 
 } // namespace
 
@@ -88,8 +125,9 @@ Form1::Form1(RuntimeServices& runtime, RootFactory newRoot, QWidget* parent)
           runtime, [this] { Timer1->stop(); }, [this](int status) { emit programEnded(status); })
 {
     registerFontSubstitutions();
-    setWindowTitle(QStringLiteral("天才Tovan3D模型秀圖"));
+    setWindowTitle(QString::fromUtf8(kTitle));
     setFixedSize(px(9720), px(10095));
+    setAcceptDrops(true);
     createControls();
     connectHandlers();
 }
@@ -191,11 +229,89 @@ void Form1::connectHandlers()
     connect(Command5, &QPushButton::clicked, this, on(&Form1::Command5_Click));
     connect(Command6, &QPushButton::clicked, this, on(&Form1::Command6_Click));
     connect(Timer1, &QTimer::timeout, this, on(&Form1::Timer1_Timer));
+    connect(&m_follower, &FileFollower::changed, this, on(&Form1::reloadFollowedFile));
 }
 
 void Form1::load()
 {
     dispatch([this] { Form_Load(); });
+    if (m_following && !ended() && DemoMode == vbFalse)
+        if (const std::string why = m_follower.follow(ModelFileName); !why.empty())
+            std::fprintf(stderr, "triview: cannot follow %s: %s\n",
+                shownSafely(ModelFileName).c_str(), why.c_str());
+}
+
+void Form1::takeModel(LoadedModel model)
+{
+    ModelFileName = model.file.value_or("");
+    TriangleCount = model.TriangleCount;
+    VertexCursor = model.VertexCursor;
+    DemoMode = model.file ? vbFalse : vbTrue;
+    d3d.VertexBuffer = std::move(model.VertexBuffer); // the one shown until now goes
+}
+
+std::optional<Form1::Failure> Form1::openModel(const std::string& file, bool withCount)
+{
+    const auto failure = [](const RuntimeError& error) {
+        return Failure { error.report(), briefly(error) };
+    };
+    try {
+        const std::int16_t count = counttri(file);
+        if (withCount) {
+            m_runtime.messageBox(countMessage(count), kCountTitle);
+            m_dispatcher.resumeEnd(); // the window may have closed meanwhile
+        }
+        LoadedModel model = loadModel(d3d, &file, count);
+        if (!model.VertexBuffer)
+            return Failure { kNoVertexBuffer, kNoVertexBuffer };
+        takeModel(std::move(model));
+        return std::nullopt;
+    } catch (const RuntimeError& error) {
+        return failure(error);
+    } catch (const std::bad_alloc&) {
+        return failure(RuntimeError(err::OutOfMemory));
+    }
+}
+
+void Form1::openDroppedFile(const std::string& file)
+{
+    dispatch([&] {
+        if (const auto failure = openModel(file, true)) {
+            m_runtime.messageBox(failure->report);
+        } else if (m_following) {
+            m_follower.follow(file); // the window follows the file it shows
+            showFailureInTitle(std::nullopt);
+        }
+    });
+}
+
+void Form1::reloadFollowedFile()
+{
+    if (DemoMode == vbFalse)
+        showFailureInTitle(openModel(ModelFileName, false));
+}
+
+void Form1::showFailureInTitle(const std::optional<Failure>& failure)
+{
+    setWindowTitle(QString::fromUtf8(failure ? std::string(kTitle) + " — " + failure->brief : kTitle));
+}
+
+// Only a window that shows a model takes a drop: not during start-up.
+void Form1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!ended() && Timer1->isActive() && droppedFile(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent* event)
+{
+    const std::optional<std::string> file = droppedFile(event->mimeData());
+    if (ended() || !Timer1->isActive() || !file)
+        return;
+    event->acceptProposedAction();
+    // Opened once the drop is over: the program that dragged the file
+    // waits for it to end, and the count message waits for the user.
+    QTimer::singleShot(0, this, [this, name = *file] { openDroppedFile(name); });
 }
 
 std::int16_t Form1::Check1Value() const
@@ -225,8 +341,7 @@ void Form1::Form_Load()
     ModelFileName = m_runtime.inputBox(kPrompt, kPromptTitle);
     if (ModelFileName != "") {
         TriangleCount = counttri(ModelFileName);
-        m_runtime.messageBox(
-            "您的3D模組總共由" + numberText(TriangleCount) + "個三角形組成的!", kCountTitle);
+        m_runtime.messageBox(countMessage(TriangleCount), kCountTitle);
         DemoMode = vbFalse;
     } else {
         m_runtime.messageBox(kNoFileName, kNoFileNameTitle);
@@ -237,8 +352,8 @@ void Form1::Form_Load()
     show();
     doEvents();
 
-    makeDeviceAndModel(d3d, Picture1, m_newRoot, DemoMode == vbTrue ? nullptr : &ModelFileName,
-        TriangleCount, VertexCursor, m_runtime);
+    takeModel(makeDeviceAndModel(d3d, Picture1, m_newRoot,
+        DemoMode == vbTrue ? nullptr : &ModelFileName, TriangleCount, VertexCursor, m_runtime));
 
     Timer1->start();
 }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "app/EventDispatcher.h"
+#include "app/FileFollower.h"
+#include "app/StartUp.h"
 #include "render/DeviceSetup.h"
 #include "render/FrameRenderer.h"
 #include "render/gl/GlDevice.h"
@@ -15,6 +17,8 @@
 #include <string>
 
 class QCheckBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -39,6 +43,17 @@ public:
     // Runs the load event, the start-up sequence. Afterwards the program is
     // driven by window events, unless it has ended (see ended()).
     void load();
+
+    // From start-up on, the model's file is read again whenever it changes
+    // on disk (--watch), with no count message; a read that fails keeps the
+    // model shown and says why in the title until one succeeds.
+    void followModelFile() { m_following = true; }
+
+    // Opens a file dropped on the window as if its name had been typed in
+    // the input box: the count message, then the model in place of the one
+    // shown. A file that cannot be read is reported as at start-up, and the
+    // window keeps its model.
+    void openDroppedFile(const std::string& file);
 
     // Whether the program has ended: closed, a fatal error, or a start-up
     // failure; and the exit status it ended with.
@@ -101,12 +116,27 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createControls();
     void connectHandlers();
     void rotate(D3DVECTOR axis, double step);
     void doEvents();
+
+    // Puts a whole model on screen: the buffer and the state that goes with
+    // it, together.
+    void takeModel(LoadedModel model);
+    // Counts and loads file as start-up does and, when it is whole, shows it.
+    // Answers why it could not: the report, and the title's short form.
+    struct Failure
+    {
+        std::string report, brief;
+    };
+    std::optional<Failure> openModel(const std::string& file, bool countMessage);
+    void reloadFollowedFile();
+    void showFailureInTitle(const std::optional<Failure>& failure);
 
     // What the last frame drawn showed: a tick that would draw it again, in
     // manual mode, draws nothing.
@@ -124,6 +154,8 @@ private:
     RuntimeServices& m_runtime;
     RootFactory m_newRoot;
     EventDispatcher m_dispatcher;
+    bool m_following = false;
+    FileFollower m_follower;
 };
 
 } // namespace triview

@@ -89,6 +89,8 @@ int window(const triview::CommandLine& line, char* program)
         runtime.answerFirstInputBox(*line.file);
     triview::Form1 form(runtime);
     runtime.setWindow(&form);
+    if (line.watch)
+        form.followModelFile();
     QObject::connect(&form, &triview::Form1::programEnded, &app,
         [](int status) { QCoreApplication::exit(status); });
     form.load();

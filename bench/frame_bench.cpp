@@ -40,7 +40,7 @@ void load(Device& d, std::int16_t& count)
 {
     std::int16_t cursor = 0;
     count = counttri(generatedModelFile());
-    VertexStore store(d.d3d, count);
+    VertexStore store(windowSlot(d.d3d), count);
     loadtri(generatedModelFile(), count, cursor, store);
 }
 

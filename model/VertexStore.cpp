@@ -23,50 +23,48 @@ std::array<TriVertex, 3> triangleVertices(const TriangleRecord& triangle)
     return vertices;
 }
 
-// Creates a buffer of length bytes into d3d.VertexBuffer, replacing any it
+// Creates a buffer of length bytes into slot.VertexBuffer, replacing any it
 // held; raises when the device refuses.
-void createBuffer(Direct3DObjects& d3d, std::int32_t length)
+void createBuffer(VertexSlot slot, std::int32_t length)
 {
-    if (!d3d.D3DDevice)
+    if (!slot.D3DDevice)
         throw RuntimeError(err::ObjectNotSet, "D3DDevice");
     std::shared_ptr<Direct3DVertexBuffer8> buffer;
     checkDeviceCall(
-        d3d.D3DDevice->CreateVertexBuffer(length, 0, kVertexFormat, D3DPOOL_DEFAULT, buffer),
+        slot.D3DDevice->CreateVertexBuffer(length, 0, kVertexFormat, D3DPOOL_DEFAULT, buffer),
         "CreateVertexBuffer");
-    d3d.VertexBuffer = std::move(buffer);
+    slot.VertexBuffer = std::move(buffer);
 }
 
 } // namespace
 
-VbBoolean InitGeometry(
-    Direct3DObjects& d3d, std::int16_t TriangleCount, const TriangleRecord& triangle)
+VbBoolean InitGeometry(VertexSlot slot, std::int16_t TriangleCount, const TriangleRecord& triangle)
 {
     const std::array<TriVertex, 3> vertices = triangleVertices(triangle);
-    createBuffer(d3d, checked::mul32(TriangleCount, kTriangleBytes));
-    if (!d3d.VertexBuffer)
+    createBuffer(slot, checked::mul32(TriangleCount, kTriangleBytes));
+    if (!slot.VertexBuffer)
         return vbFalse;
-    D3DVertexBuffer8SetData(d3d.VertexBuffer.get(), 0, kTriangleBytes, 0, vertices.data());
+    D3DVertexBuffer8SetData(slot.VertexBuffer.get(), 0, kTriangleBytes, 0, vertices.data());
     return vbTrue;
 }
 
-VbBoolean InitGeometry2(
-    Direct3DObjects& d3d, std::int16_t VertexCursor, const TriangleRecord& triangle)
+VbBoolean InitGeometry2(VertexSlot slot, std::int16_t VertexCursor, const TriangleRecord& triangle)
 {
     const std::array<TriVertex, 3> vertices = triangleVertices(triangle);
     const std::int32_t offset = checked::mul32(VertexCursor, kVertexStride);
     // The fill refuses a range outside the buffer, so nothing lands past it.
-    D3DVertexBuffer8SetData(d3d.VertexBuffer.get(), offset, kTriangleBytes, 0, vertices.data());
+    D3DVertexBuffer8SetData(slot.VertexBuffer.get(), offset, kTriangleBytes, 0, vertices.data());
     return vbTrue;
 }
 
-VbBoolean Sample(Direct3DObjects& d3d)
+VbBoolean Sample(VertexSlot slot)
 {
     const std::array<TriVertex, 9> vertices = demonstrationModel;
     constexpr std::int32_t length = sizeof(vertices);
-    createBuffer(d3d, length);
-    if (!d3d.VertexBuffer)
+    createBuffer(slot, length);
+    if (!slot.VertexBuffer)
         return vbFalse;
-    D3DVertexBuffer8SetData(d3d.VertexBuffer.get(), 0, length, 0, vertices.data());
+    D3DVertexBuffer8SetData(slot.VertexBuffer.get(), 0, length, 0, vertices.data());
     return vbTrue;
 }
 

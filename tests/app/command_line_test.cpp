@@ -35,6 +35,8 @@ TEST(CommandLine, MistakesAreUsageErrorsThatSayWhy)
         { { "--turn", "x:1" }, "--turn goes with --render" },
         { { "--transparent" }, "--transparent goes with --render" },
         { { "--renderer", "gl" }, "--renderer goes with --render" },
+        { { "--watch" }, "--watch follows a FILE" },
+        { { "--watch", "--render", "x.png", "m.tri" }, "--watch is for the window" },
         { { "--render", "x.png", "--renderer", "GL" }, "--renderer takes gl or software" },
         { { "" }, "FILE is empty" },
         { { "--render", "x.png", "--", "" }, "FILE is empty" },
@@ -51,7 +53,7 @@ TEST(CommandLine, MistakesAreUsageErrorsThatSayWhy)
         const CommandLine line = parse(c.arguments);
         EXPECT_EQ(line.action, CommandLine::Action::Usage) << c.why;
         EXPECT_NE(line.text.find(std::string("triview: ") + c.why), std::string::npos) << line.text;
-        EXPECT_NE(line.text.find("\nusage: triview [--render OUT"), std::string::npos) << c.why;
+        EXPECT_NE(line.text.find("\n       triview [--render OUT"), std::string::npos) << c.why;
     }
 }
 
@@ -117,6 +119,9 @@ TEST(CommandLine, FileAloneOpensTheWindowAndHelpOrVersionComeFirst)
     const CommandLine window = parse({ "--", "-odd-name.tri" });
     EXPECT_EQ(window.action, CommandLine::Action::Window);
     EXPECT_EQ(window.file, "-odd-name.tri");
+    EXPECT_FALSE(window.watch);
+    const CommandLine watching = parse({ "--watch", "m.tri" });
+    EXPECT_TRUE(watching.action == CommandLine::Action::Window && watching.watch);
     EXPECT_EQ(parse({ "-" }).file, "-");
     EXPECT_FALSE(parse({}).file);
     EXPECT_EQ(parse({ "a.tri", "--help" }).action, CommandLine::Action::Help);

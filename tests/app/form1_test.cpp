@@ -5,17 +5,22 @@
 #include "ScriptedRuntime.h"
 #include "TempFile.h"
 #include "app/Form1.h"
+#include "app/FrameImage.h"
 #include "app/PictureBox.h"
+#include "app/RenderPicture.h"
+#include "app/WindowFigures.h"
 #include "render/DeviceSeam.h"
 #include "render/SoftwareDevice.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMimeData>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScrollBar>
@@ -24,6 +29,8 @@
 #include <QTimer>
 #include <QWindow>
 #include <bit>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace triview {
@@ -389,6 +396,117 @@ TEST_P(WindowFrames, ChangesShowAtTheNextTick)
 
 INSTANTIATE_TEST_SUITE_P(Backends, WindowFrames, testing::Values(makeGlBackend, makeSoftwareBackend),
     [](const auto& info) { return info.param == makeGlBackend ? "OpenGL" : "Software"; });
+
+// A model's picture as --render draws it at the window's pose.
+QImage rendered(const std::string& model, const Form1& f)
+{
+    const PictureRequest request { model, kPictureArea, std::int16_t(f.HScroll1->value()),
+        f.RotationAxis, f.RotationAngle };
+    Direct3DObjects d3d;
+    return frameImage(drawPicture(request, newDirectX8, d3d));
+}
+
+std::string contents(const std::string& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return { std::istreambuf_iterator<char>(in), {} };
+}
+
+TEST(Form1, ADroppedFileOpensAsIfTypedAndOneThatFailsKeepsTheModel)
+{
+    test::TempDir dir;
+    const std::string cube = TRIVIEW_EXAMPLES_DIR "/cube.tri";
+    const std::string odd = dir.write("m\xff b\n.tri", contents(cube)); // not UTF-8, blank, newline
+    const std::string bad = dir.write("bad.tri", "Triangle\n1,2,x\n");
+    Harness h;
+    h.form.load();
+    h.form.HScroll1->setValue(5); // the pose stays through a drop
+    // As the window system hands a drop to the window: enter, then drop.
+    const auto drop = [&](const QByteArray& uri) {
+        QMimeData data;
+        data.setData("text/uri-list", uri + "\r\n");
+        const QPoint at(300, 300);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(h.form.windowHandle(), &enter);
+        QDropEvent event(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(h.form.windowHandle(), &event);
+        QCoreApplication::processEvents();
+        return enter.isAccepted() && event.isAccepted();
+    };
+    const auto uri = [](const std::string& file) {
+        return "file://" + QByteArray::fromStdString(file).toPercentEncoding("/");
+    };
+    EXPECT_FALSE(drop("https://example.org/model.tri"));
+    EXPECT_EQ(h.runtime.messages.size(), 1u); // the demonstration's warning alone
+
+    const QImage cubePicture = rendered(cube, h.form);
+    ASSERT_TRUE(drop(uri(odd)));
+    ASSERT_EQ(h.runtime.messages.size(), 2u);
+    EXPECT_EQ(h.runtime.messages[1].text, "您的3D模組總共由 12個三角形組成的!");
+    EXPECT_EQ(h.form.ModelFileName, odd);
+    EXPECT_TRUE(eventually([&] { return h.frame() == cubePicture; }));
+
+    ASSERT_TRUE(drop(uri(bad) + "\r\n" + uri(odd))); // several: the first
+    ASSERT_EQ(h.runtime.messages.size(), 4u); // counted, then failing as at start-up
+    EXPECT_EQ(h.runtime.messages[2].text, "您的3D模組總共由 1個三角形組成的!");
+    EXPECT_TRUE(h.runtime.messages[3].text.starts_with("執行階段錯誤 '13'"));
+    EXPECT_NE(h.runtime.messages[3].text.find("第 2 行"), std::string::npos);
+    EXPECT_FALSE(h.form.ended());
+    EXPECT_EQ(h.form.ModelFileName, odd);
+    QTest::qWait(100);
+    EXPECT_EQ(h.frame(), cubePicture);
+}
+
+TEST(Form1, AFollowedFileIsReadAgainWhenItChangesAndAFailedReadKeepsTheModel)
+{
+    test::TempDir dir;
+    const std::string examples = TRIVIEW_EXAMPLES_DIR "/";
+    const std::string file = dir.write("model.tri", contents(examples + "cube.tri"));
+    Harness h({ file }), unasked({ file }); // without --watch nothing is followed
+    h.form.followModelFile();
+    h.form.load();
+    unasked.form.load();
+    ASSERT_TRUE(eventually([&] { return !unasked.frame().isNull(); }));
+    const QImage unchanged = unasked.frame();
+    const auto writeAs = [&](const std::string& model, bool replacing) {
+        const std::string text = model.empty() ? "Triangle\n255,0,0,0,0,0\n0,0" : contents(model);
+        if (replacing) // as editors save: a new file renamed over the old
+            std::filesystem::rename(dir.write("new.tri", text), file);
+        else
+            dir.write("model.tri", text);
+    };
+    const struct
+    {
+        const char* model; // "" half-written, nullptr removed
+        bool replacing;
+        const char* title; // what the title adds
+    } steps[] = {
+        { "sphere.tri", false, "" },
+        { "terrain.tri", true, "" },
+        { "", false, " — 執行階段錯誤 '62': 輸入超過檔案結尾,第 3 行" },
+        { "cube.tri", false, "" },
+        { nullptr, false, " — 執行階段錯誤 '53': 找不到檔案" },
+        { "sphere.tri", true, "" },
+    };
+    QImage shown = h.frame();
+    for (const auto& step : steps) {
+        const std::string model = step.model && *step.model ? examples + step.model : "";
+        SCOPED_TRACE(step.model ? model : "removed");
+        const QImage expected = model.empty() ? shown : rendered(model, h.form);
+        if (step.model)
+            writeAs(model, step.replacing);
+        else
+            std::filesystem::remove(file);
+        const QString title = QStringLiteral("天才Tovan3D模型秀圖") + QString::fromUtf8(step.title);
+        EXPECT_TRUE(eventually([&] { return h.form.windowTitle() == title; }))
+            << h.form.windowTitle().toStdString();
+        EXPECT_TRUE(eventually([&] { return h.frame() == expected; }));
+        shown = h.frame();
+    }
+    EXPECT_EQ(h.runtime.messages.size(), 1u); // the first count alone
+    QTest::qWait(300); // time enough for a read and a tick
+    EXPECT_EQ(unasked.frame(), unchanged);
+}
 
 TEST(Form1, FatalErrorInATickReportsOnceAndEnds)
 {

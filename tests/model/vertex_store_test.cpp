@@ -28,10 +28,10 @@ TriangleRecord triangle(float base, std::int32_t colour)
 
 TEST_F(VertexStoreTest, TrianglesLandInCallOrderAndNeverPastTheBuffer)
 {
-    ASSERT_EQ(InitGeometry(d3d, 3, triangle(10, 0x00FF0000)), vbTrue);
-    ASSERT_EQ(InitGeometry2(d3d, 3, triangle(20, 0x0000FF00)), vbTrue);
-    ASSERT_EQ(InitGeometry2(d3d, 6, triangle(30, -65536)), vbTrue);
-    EXPECT_EQ(InitGeometry2(d3d, 9, triangle(40, 0)), vbTrue); // would not fit: not written
+    ASSERT_EQ(InitGeometry(windowSlot(d3d), 3, triangle(10, 0x00FF0000)), vbTrue);
+    ASSERT_EQ(InitGeometry2(windowSlot(d3d), 3, triangle(20, 0x0000FF00)), vbTrue);
+    ASSERT_EQ(InitGeometry2(windowSlot(d3d), 6, triangle(30, -65536)), vbTrue);
+    EXPECT_EQ(InitGeometry2(windowSlot(d3d), 9, triangle(40, 0)), vbTrue); // would not fit: not written
     const std::vector<std::byte> bytes = d3d.VertexBuffer->contents();
     ASSERT_EQ(bytes.size(), 144u);
     TriVertex v[9];
@@ -51,20 +51,20 @@ TEST_F(VertexStoreTest, StoredColourOverflowsBeforeAnyDeviceCall)
     EXPECT_EQ(storedColour(0), 0xFF000000u);
     EXPECT_EQ(storedColour(-2130706432), 0x80000000u);
     EXPECT_EQ(
-        test::raisedNumber([&] { InitGeometry(d3d, 1, triangle(0, -2130706433)); }), err::Overflow);
+        test::raisedNumber([&] { InitGeometry(windowSlot(d3d), 1, triangle(0, -2130706433)); }), err::Overflow);
     EXPECT_TRUE(seam->journal().empty());
 }
 
 TEST_F(VertexStoreTest, CreationFailuresRaiseTheirCodeAndOnlyNoBufferAnswersFalse)
 {
-    EXPECT_EQ(test::raisedNumber([&] { InitGeometry(d3d, 0, triangle(0, 0)); }),
+    EXPECT_EQ(test::raisedNumber([&] { InitGeometry(windowSlot(d3d), 0, triangle(0, 0)); }),
         D3DERR_INVALIDCALL); // a buffer of no bytes
     seam->fail("CreateVertexBuffer", E_OUTOFMEMORY);
-    EXPECT_EQ(test::raisedNumber([&] { InitGeometry(d3d, 1, triangle(0, 0)); }), E_OUTOFMEMORY);
+    EXPECT_EQ(test::raisedNumber([&] { InitGeometry(windowSlot(d3d), 1, triangle(0, 0)); }), E_OUTOFMEMORY);
     seam->fail("CreateVertexBuffer", D3D_OK);
     seam->yieldNothing("CreateVertexBuffer");
-    EXPECT_EQ(InitGeometry(d3d, 1, triangle(0, 0)), vbFalse);
-    EXPECT_EQ(Sample(d3d), vbFalse);
+    EXPECT_EQ(InitGeometry(windowSlot(d3d), 1, triangle(0, 0)), vbFalse);
+    EXPECT_EQ(Sample(windowSlot(d3d)), vbFalse);
 }
 
 } // namespace

@@ -20,7 +20,7 @@ struct FrameTest : testing::TestWithParam<std::uint32_t>, test::DeviceRig
     void SetUp() override
     {
         ASSERT_EQ(init(GetParam()), vbTrue);
-        ASSERT_EQ(Sample(d3d), vbTrue);
+        ASSERT_EQ(Sample(windowSlot(d3d)), vbTrue);
         seam->clearJournal();
     }
 
@@ -54,7 +54,7 @@ TEST_P(FrameTest, LoadedModelMatchesItsGolden)
 {
     const std::string cube = TRIVIEW_EXAMPLES_DIR "/cube.tri";
     const std::int16_t count = counttri(cube);
-    VertexStore store(d3d, count);
+    VertexStore store(windowSlot(d3d), count);
     std::int16_t cursor = 0;
     loadtri(cube, count, cursor, store);
     test::expectGolden(

@@ -1,0 +1,91 @@
+#include "app/FileFollower.h"
+
+#include <QSocketNotifier>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+namespace triview {
+
+namespace {
+
+// What happens to the file itself, through a symbolic link too.
+constexpr std::uint32_t kFileEvents
+    = IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF;
+// What happens to a name in its folder: made, removed, renamed to or from.
+constexpr std::uint32_t kFolderEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO
+    | IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_ONLYDIR;
+
+} // namespace
+
+FileFollower::FileFollower(QObject* parent)
+    : QObject(parent)
+{
+    m_quiet.setSingleShot(true);
+    m_quiet.setInterval(kQuietMs);
+    connect(&m_quiet, &QTimer::timeout, this, &FileFollower::changed);
+}
+
+FileFollower::~FileFollower()
+{
+    m_notifier.reset();
+    if (m_inotify >= 0)
+        ::close(m_inotify);
+}
+
+std::string FileFollower::follow(const std::string& file)
+{
+    if (m_inotify < 0) {
+        m_inotify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (m_inotify < 0)
+            return std::strerror(errno);
+        m_notifier = std::make_unique<QSocketNotifier>(m_inotify, QSocketNotifier::Read);
+        connect(m_notifier.get(), &QSocketNotifier::activated, this, &FileFollower::readEvents);
+    }
+    for (int* watch : { &m_folderWatch, &m_fileWatch })
+        if (*watch >= 0)
+            ::inotify_rm_watch(m_inotify, std::exchange(*watch, -1));
+    m_file = file;
+    const std::size_t slash = file.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
+    m_name = slash == std::string::npos ? file : file.substr(slash + 1);
+    m_folderWatch = ::inotify_add_watch(m_inotify, folder.c_str(), kFolderEvents);
+    if (m_folderWatch < 0)
+        return std::strerror(errno);
+    watchFile();
+    return {};
+}
+
+// The name may stand for another file than before (renamed over, made
+// again): watched anew, the same watch when it is the same file.
+void FileFollower::watchFile()
+{
+    m_fileWatch = ::inotify_add_watch(m_inotify, m_file.c_str(), kFileEvents);
+}
+
+void FileFollower::readEvents()
+{
+    alignas(inotify_event) char buffer[16 * (sizeof(inotify_event) + NAME_MAX + 1)];
+    bool relevant = false;
+    for (;;) {
+        const ssize_t got = ::read(m_inotify, buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        for (ssize_t at = 0; at < got;) {
+            inotify_event event;
+            std::memcpy(&event, buffer + at, sizeof event);
+            const char* name = buffer + at + sizeof event;
+            relevant = relevant || (event.mask & IN_Q_OVERFLOW) || event.wd == m_fileWatch
+                || (event.wd == m_folderWatch && event.len > 0 && m_name == name);
+            at += ssize_t(sizeof event + event.len);
+        }
+    }
+    if (!relevant)
+        return;
+    watchFile();
+    m_quiet.start(); // again from now: the burst is not over
+}
+
+} // namespace triview
