@@ -16,6 +16,8 @@ if [ -x "$build/kio6/preview_job" ] || [ -x "$build/kio5/preview_job" ]; then
   echo "== kio_thumbnail"
   "$(dirname "$0")/../bench/kio_thumbnail.sh" "$build"
 fi
+echo "== watch_latency"
+"$build/bench/watch_latency"
 echo "== window_cpu"
 "$(dirname "$0")/../bench/window_cpu.sh" "$build" ${TRIVIEW_BASELINE:-}
 echo "== big_pictures"

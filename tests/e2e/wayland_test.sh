@@ -2,7 +2,7 @@
 # The window on a Wayland desktop, a headless sway: its first frame at scale
 # 1 and 2 is --render's picture at that pixel size, whole and sharp; so it
 # is after the output's scale changes and after a move to an output of
-# another scale. A failed model's report is the window's child. A stopped
+# another scale, and after a followed file (--watch) changes. A failed model's report is the window's child. A stopped
 # compositor is a display that does not answer: status 1 within 6 s.
 # usage: wayland_test.sh PATH_TO_TRIVIEW
 set -eu
@@ -55,19 +55,21 @@ open_cube() {
   swaymsg -q '[app_id="triview"] move position 0 0'
 }
 close_window() { swaymsg -q '[app_id="triview"] kill' && wait $! || fail "closing: status $?"; }
-# Whether output $1 shows, within a few ticks, the whole frame --render draws at $2 times its size.
+# Whether output $1 shows, within a few ticks, the whole frame --render draws
+# at $2 times its size, of model $4 (the cube unless given).
 shows_frame() {
-  [ -f "$work/frame-$2.png" ] || "$viewer" --render "$work/frame-$2.png" --size "$(
-    identify -format "%[fx:w*$2]x%[fx:h*$2]" "$work/frame-1.png")" "$cube"
+  frame=$work/$(basename "${4:-$cube}" .tri)-$2.png
+  [ -f "$frame" ] || "$viewer" --render "$frame" --size "$(
+    identify -format "%[fx:w*$2]x%[fx:h*$2]" "$work/cube-1.png")" "${4:-$cube}"
   for _ in $(seq 20); do
     sleep 0.25
-    wayland grim -o "$1" "$work/shot.png" && $check within "$work/shot.png" "$work/frame-$2.png" && return 0
+    wayland grim -o "$1" "$work/shot.png" && $check within "$work/shot.png" "$frame" && return 0
   done
   cp "$work/shot.png" /tmp/wayland-test-shot.png
   fail "$3: no whole frame at scale $2 (/tmp/wayland-test-shot.png)"
 }
 
-"$viewer" --render "$work/frame-1.png" "$cube"
+"$viewer" --render "$work/cube-1.png" "$cube"
 start_sway 2
 open_cube
 shows_frame HEADLESS-1 2 "opened at scale 2"
@@ -89,6 +91,22 @@ if pkg-config --atleast-version 6.6 Qt6Gui; then
   swaymsg -q '[app_id="triview"] move container to output HEADLESS-2, move position 0 0'
   shows_frame HEADLESS-2 1 "moved to an output of scale 1"
 fi
+close_window
+
+# --watch: a file written again is shown again; a read that fails keeps the
+# model and says why in the title.
+start_sway 1
+cp "$cube" "$work/followed.tri"
+wayland "$viewer" --watch "$work/followed.tri" &
+window 三角形數 Return
+window 天才Tovan3D模型秀圖
+swaymsg -q '[app_id="triview"] move position 0 0'
+cp "$(dirname "$cube")/sphere.tri" "$work/followed.tri"
+shows_frame HEADLESS-1 1 "followed" "$(dirname "$cube")/sphere.tri"
+printf 'Triangle\n1,2' >"$work/followed.tri"
+window "天才Tovan3D模型秀圖 — 執行階段錯誤 '62': 輸入超過檔案結尾,第 2 行"
+swaymsg -t get_tree | grep -q "執行階段錯誤 '62'" || fail "a failed read of a followed file is not in the title"
+shows_frame HEADLESS-1 1 "after a failed read" "$(dirname "$cube")/sphere.tri"
 close_window
 
 # Counted, then failing at its second line once the window is up; the box
