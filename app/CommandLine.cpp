@@ -46,7 +46,8 @@ Options:
                        the model fills the picture; for thumbnails.
   --turn AXIS:ANGLE    A turn as the buttons make it: about x, y or z by ANGLE,
                        which a press of + raises by 0.1 (y:0.6 is six presses of
-                       Y's +). None by default.
+                       Y's +); or about any axis AX,AY,AZ, as the picture's
+                       description gives a dragged pose. None by default.
   --transparent        A transparent background instead of black, in formats
                        that have one.
   --renderer NAME      What draws the picture: gl (OpenGL, the window's own
@@ -291,11 +292,25 @@ CommandLine parseCommandLine(int argc, char* argv[])
     }
     if (given[Turn]) {
         const std::string_view turn = *given[Turn];
-        const auto angle = turn.size() > 2 ? decimalNumber(turn.substr(2)) : std::nullopt;
-        if (!angle || turn[1] != ':' || turn.find_first_of("xyz") != 0)
-            return usage("--turn takes x, y or z, a colon and an angle");
+        const std::size_t colon = turn.rfind(':');
+        const std::string_view axis = turn.substr(0, colon);
+        const auto angle
+            = colon == std::string_view::npos ? std::nullopt : decimalNumber(turn.substr(colon + 1));
+        std::optional<D3DVECTOR> direction;
+        if (axis.size() == 1 && axis.find_first_of("xyz") == 0) {
+            direction = { float(axis[0] == 'x'), float(axis[0] == 'y'), float(axis[0] == 'z') };
+        } else if (const std::size_t first = axis.find(','), second = axis.find(',', first + 1);
+                   first != std::string_view::npos && second != std::string_view::npos) {
+            const auto x = decimalNumber(axis.substr(0, first));
+            const auto y = decimalNumber(axis.substr(first + 1, second - first - 1));
+            const auto z = decimalNumber(axis.substr(second + 1));
+            if (x && y && z)
+                direction = D3DVECTOR { *x, *y, *z };
+        }
+        if (!angle || !direction)
+            return usage("--turn takes x, y, z or an axis AX,AY,AZ, a colon and an angle");
         line.angle = *angle;
-        line.axis = { float(turn[0] == 'x'), float(turn[0] == 'y'), float(turn[0] == 'z') };
+        line.axis = *direction;
     }
     line.fit = given[Fit].has_value();
     line.transparent = given[Transparent].has_value();

@@ -13,6 +13,7 @@
 #include "runtime/RuntimeError.h"
 #include "runtime/ShownSafely.h"
 
+#include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDropEvent>
@@ -24,6 +25,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
+#include <charconv>
 #include <cstdio>
 
 namespace triview {
@@ -85,6 +87,24 @@ constexpr const char* kNoFileNameTitle = "警告";
 constexpr const char* kCountTitle = "三角形數";
 constexpr const char* kTitle = "天才Tovan3D模型秀圖";
 
+// To a screen reader the window is a window (a plain widget would be a
+// filler).
+QAccessibleInterface* windowAccessible(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("triview::Form1") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
+// A float as --turn takes it back: the shortest text that reads as the same
+// float.
+std::string shortest(float value)
+{
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+
 std::string countMessage(std::int16_t count)
 {
     return "您的3D模組總共由" + numberText(count) + "個三角形組成的!";
@@ -128,6 +148,7 @@ Form1::Form1(RuntimeServices& runtime, RootFactory newRoot, QWidget* parent)
     setWindowTitle(QString::fromUtf8(kTitle));
     setFixedSize(px(9720), px(10095));
     setAcceptDrops(true);
+    QAccessible::installFactory(windowAccessible); // once: Qt keeps no duplicates
     createControls();
     connectHandlers();
 }
@@ -184,6 +205,14 @@ void Form1::createControls()
     Command5 = rotationButton(Frame3, "+", px(120));
     Command6 = rotationButton(Frame3, "-", px(480));
 
+    // What a screen reader says of the controls the captions leave unsaid.
+    HScroll1->setAccessibleName(QStringLiteral("距離調整"));
+    const std::pair<QPushButton*, const char*> buttons[] = { { Command1, "繞X軸正轉" },
+        { Command2, "繞X軸反轉" }, { Command3, "繞Y軸正轉" }, { Command4, "繞Y軸反轉" },
+        { Command5, "繞Z軸正轉" }, { Command6, "繞Z軸反轉" } };
+    for (const auto& [button, name] : buttons)
+        button->setAccessibleName(QString::fromUtf8(name));
+
     Check1 = new QCheckBox(QStringLiteral("自動旋轉"), this);
     place(Check1, px(5040), px(9720), px(975), px(255));
     Check1->setFont(namedFont("新細明體", 8.25));
@@ -230,6 +259,11 @@ void Form1::connectHandlers()
     connect(Command6, &QPushButton::clicked, this, on(&Form1::Command6_Click));
     connect(Timer1, &QTimer::timeout, this, on(&Form1::Timer1_Timer));
     connect(&m_follower, &FileFollower::changed, this, on(&Form1::reloadFollowedFile));
+    connect(Picture1, &PictureBox::dragged, this,
+        [this](QPointF from, QPointF to) { dispatch([=, this] { Picture1_Drag(from, to); }); });
+    connect(Picture1, &PictureBox::turnDropped, this, on(&Form1::Picture1_DropTurn));
+    connect(Picture1, &PictureBox::wheelTurned, this,
+        [this](int notches) { dispatch([=, this] { Picture1_Wheel(notches); }); });
 }
 
 void Form1::load()
@@ -411,7 +445,8 @@ void Form1::Timer1_Timer()
     }
     // Checked (1), not greyed (2), turns the model by the clock.
     const bool byClock = Check1Value() == 1;
-    const Pose pose { byClock, byClock ? m_runtime.timer() : 0.0f, RotationAxis, RotationAngle,
+    const AxisAngle turn = wholeTurn();
+    const Pose pose { byClock, byClock ? m_runtime.timer() : 0.0f, turn.axis, turn.angle,
         static_cast<std::int16_t>(HScroll1->value()) };
     // In manual mode the frame already shown is not drawn again: nothing
     // anyone could see would change.
@@ -421,6 +456,57 @@ void Form1::Timer1_Timer()
     m_shown.reset(); // a frame that fails leaves nothing shown
     Render(d3d, TriangleCount, pose);
     m_shown = next;
+    describePicture(byClock);
+}
+
+AxisAngle Form1::wholeTurn() const
+{
+    if (m_dragTurn.isNone()) // the buttons' own axis and angle, as they stand
+        return { RotationAxis, RotationAngle };
+    return axisAngle(m_dragTurn * turnAbout(RotationAxis, RotationAngle));
+}
+
+void Form1::Picture1_Drag(QPointF from, QPointF to)
+{
+    if (Check1Value() == 1) // the clock turns the model
+        return;
+    m_dragTurn = trackballTurn(from.x(), from.y(), to.x(), to.y(), Picture1->width(),
+                     Picture1->height(), viewTransform(std::int16_t(HScroll1->value())))
+        * m_dragTurn;
+}
+
+void Form1::Picture1_DropTurn()
+{
+    m_dragTurn = {};
+}
+
+void Form1::Picture1_Wheel(int notches)
+{
+    // Through the scroll bar itself: its thumb follows and its range holds.
+    for (int i = 0; i < std::abs(notches); ++i)
+        HScroll1->triggerAction(
+            notches > 0 ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd);
+}
+
+// The picture as a screen reader has it: the model's name; the triangles,
+// the distance and the turn in --turn's form. Said again only when it
+// changes.
+void Form1::describePicture(bool byClock)
+{
+    const std::size_t slash = ModelFileName.rfind('/');
+    const QString name = DemoMode == vbTrue
+        ? QStringLiteral("示範模型")
+        : QString::fromUtf8(shownSafely(ModelFileName.substr(slash == std::string::npos ? 0 : slash + 1)));
+    const AxisAngle turn = wholeTurn();
+    const std::string description = std::to_string(TriangleCount) + " 個三角形,距離 "
+        + std::to_string(HScroll1->value()) + ",旋轉 "
+        + (byClock ? std::string("自動")
+                   : shortest(turn.axis.x) + "," + shortest(turn.axis.y) + ","
+                       + shortest(turn.axis.z) + ":" + shortest(turn.angle));
+    if (Picture1->accessibleName() != name)
+        Picture1->setAccessibleName(name);
+    if (Picture1->accessibleDescription() != QString::fromStdString(description))
+        Picture1->setAccessibleDescription(QString::fromStdString(description));
 }
 
 void Form1::Form_Unload(std::int16_t& /*cancel: closing is never refused*/)

@@ -8,9 +8,11 @@
 #include "app/StartUp.h"
 #include "render/DeviceSetup.h"
 #include "render/FrameRenderer.h"
+#include "render/Turn.h"
 #include "render/gl/GlDevice.h"
 #include "runtime/Values.h"
 
+#include <QPointF>
 #include <QWidget>
 #include <cstdint>
 #include <optional>
@@ -76,6 +78,18 @@ public:
     void Command6_Click();
     void Timer1_Timer();
     void Form_Unload(std::int16_t& cancel);
+
+    // The picture's own handlers: a drag turns the model as a trackball
+    // does, on top of the buttons' turn (in manual mode only); a
+    // double-click or Home drops the drag's turn; the wheel moves HScroll1,
+    // a step a notch, forward nearer.
+    void Picture1_Drag(QPointF from, QPointF to);
+    void Picture1_DropTurn();
+    void Picture1_Wheel(int notches);
+
+    // The whole turn shown in manual mode: the buttons', then the drag's, as
+    // one axis and angle in the buttons' units (--turn takes it).
+    AxisAngle wholeTurn() const;
 
 signals:
     // The program has ended with this exit status; the event loop should end.
@@ -156,6 +170,8 @@ private:
     EventDispatcher m_dispatcher;
     bool m_following = false;
     FileFollower m_follower;
+    Turn m_dragTurn; // the drag's turn, in the world, applied after the buttons'
+    void describePicture(bool byClock);
 };
 
 } // namespace triview

@@ -15,6 +15,7 @@ PACKAGES="
   python3-xlib tumbler dbus python3-gi gir1.2-gnomedesktop-3.0 bubblewrap
   help2man man-db lintian appstream
   qt6-wayland sway grim wtype
+  at-spi2-core python3-pyatspi
 "
 # KDE's thumbnail worker is KDE Frameworks 6 from Debian 13 on, 5 before.
 . /etc/os-release
@@ -28,7 +29,8 @@ esac
 # manual page's maker; Debian's and AppStream's checkers; KDE's KIO, to
 # build the thumbnail plugin, and its thumbnail worker, to test it; Qt's
 # Wayland plugin and a Wayland compositor, sway, with its screenshot and
-# virtual keyboard tools, to test the window there.)
+# virtual keyboard tools, to test the window there; the accessibility bus
+# and a client of it, to read the window as a screen reader does.)
 # The benchmarks also time another viewer, f3d, with hyperfine; the
 # screenshots show Thunar and Dolphin.
 if [ "${1:-}" = bench ]; then

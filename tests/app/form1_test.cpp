@@ -4,6 +4,7 @@
 #include "QtPrinters.h"
 #include "ScriptedRuntime.h"
 #include "TempFile.h"
+#include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/FrameImage.h"
 #include "app/PictureBox.h"
@@ -27,6 +28,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWindow>
 #include <bit>
 #include <filesystem>
@@ -506,6 +508,97 @@ TEST(Form1, AFollowedFileIsReadAgainWhenItChangesAndAFailedReadKeepsTheModel)
     EXPECT_EQ(h.runtime.messages.size(), 1u); // the first count alone
     QTest::qWait(300); // time enough for a read and a tick
     EXPECT_EQ(unasked.frame(), unchanged);
+}
+
+// The picture --render --turn draws for the pose the picture's description
+// reports ("... 距離 8,旋轉 AX,AY,AZ:ANGLE").
+QImage describedPose(const Form1& f)
+{
+    const std::string said = f.Picture1->accessibleDescription().toStdString();
+    const std::string distance = said.substr(said.find("距離 ") + 7, said.find(',') - said.find("距離 ") - 7);
+    std::vector<std::string> words { "triview", "--render", "x.png", "--distance",
+        distance.substr(0, distance.find(',')), "--turn", said.substr(said.rfind(' ') + 1) };
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    const CommandLine line = parseCommandLine(int(argv.size()), argv.data());
+    EXPECT_EQ(line.action, CommandLine::Action::Render) << said;
+    Direct3DObjects d3d;
+    return frameImage(drawPicture(pictureRequest(line), newDirectX8, d3d));
+}
+
+TEST(Form1, TheMouseTheWheelAndTheKeysTurnAndMoveTheModel)
+{
+    Harness h;
+    Form1& f = h.form;
+    f.load();
+    ASSERT_TRUE(eventually([&] { return !h.frame().isNull(); }));
+    EXPECT_EQ(f.Picture1->accessibleName().toStdString(), "示範模型");
+    EXPECT_EQ(f.Picture1->accessibleDescription().toStdString(), "3 個三角形,距離 8,旋轉 0,0,0:0");
+    const auto mouse = [&](QEvent::Type type, QPointF at, Qt::MouseButtons held) {
+        QMouseEvent event(type, at, f.Picture1->mapToGlobal(at), Qt::LeftButton, held, {});
+        QCoreApplication::sendEvent(f.Picture1, &event);
+    };
+    const auto drag = [&](QPointF from, QPointF to) {
+        mouse(QEvent::MouseButtonPress, from, Qt::LeftButton);
+        mouse(QEvent::MouseMove, (from + to) / 2, Qt::LeftButton);
+        mouse(QEvent::MouseMove, to, Qt::LeftButton);
+        mouse(QEvent::MouseButtonRelease, to, Qt::NoButton);
+    };
+    const auto settled = [&] { // a tick drew what the state asks for, and said it
+        QTest::qWait(120);
+        return h.frame();
+    };
+    const QImage start = settled();
+    drag({ 200, 200 }, { 200, 200 }); // a click: nothing
+    EXPECT_EQ(settled(), start);
+
+    const auto expectDescribed = [&](const char* what) {
+        const QImage shown = settled();
+        EXPECT_NE(shown, start) << what;
+        EXPECT_EQ(shown, describedPose(f)) << what << ": "
+                                           << f.Picture1->accessibleDescription().toStdString();
+        return shown;
+    };
+    drag({ 300, 300 }, { 380, 260 });
+    expectDescribed("a drag");
+    f.Command3->click(); // the buttons' small turn, on top of the drag's pose
+    const QImage afterButton = expectDescribed("a button after a drag");
+    EXPECT_EQ(f.RotationAngle, 0.1f);
+
+    f.Check1->setCheckState(Qt::Checked);
+    drag({ 300, 300 }, { 100, 100 }); // the clock's: a drag does nothing
+    settled();
+    EXPECT_TRUE(f.Picture1->accessibleDescription().endsWith(QStringLiteral("旋轉 自動")));
+    f.Check1->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(settled(), afterButton);
+
+    f.Picture1->setFocus();
+    QTest::keyClick(f.Picture1, Qt::Key_Right);
+    expectDescribed("the right arrow");
+    QTest::keyClick(f.Picture1, Qt::Key_Home); // the drag's turn dropped: the buttons' alone
+    settled();
+    EXPECT_TRUE(f.Picture1->accessibleDescription().endsWith(QStringLiteral("旋轉 0,1,0:0.1")));
+    drag({ 300, 300 }, { 320, 330 });
+    QTest::mouseDClick(f.Picture1, Qt::LeftButton, {}, QPoint(320, 330));
+    settled();
+    EXPECT_TRUE(f.Picture1->accessibleDescription().endsWith(QStringLiteral("旋轉 0,1,0:0.1")));
+
+    // Forward nearer, a step a notch; eighths of a notch add up; the range holds.
+    const auto wheel = [&](int eighths) {
+        QWheelEvent event({ 300, 300 }, f.Picture1->mapToGlobal(QPointF(300, 300)), {},
+            { 0, eighths }, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(f.Picture1, &event);
+        return f.HScroll1->value();
+    };
+    EXPECT_EQ(wheel(120), 7);
+    EXPECT_EQ(wheel(60), 7);
+    EXPECT_EQ(wheel(60), 6);
+    EXPECT_EQ(wheel(-360), 9);
+    for (int i = 0; i < 20; ++i)
+        wheel(120);
+    EXPECT_EQ(f.HScroll1->value(), 1);
+    expectDescribed("nearest");
 }
 
 TEST(Form1, FatalErrorInATickReportsOnceAndEnds)

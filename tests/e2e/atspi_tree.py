@@ -1,0 +1,67 @@
+"""The window as a screen reader reads it, through AT-SPI (pyatspi): every
+control named, the picture a graphic named by its model and described by its
+triangles, distance and turn; a button pressed through AT-SPI changes the
+description. Dismisses the count message through AT-SPI too. Prints the
+tree it read. Exits 1 with what is wrong.
+  atspi_tree.py MODEL_NAME"""
+import sys
+import time
+
+import pyatspi
+
+model = sys.argv[1]
+
+
+def walk(node):
+    yield node
+    for child in node or []:
+        yield from walk(child)
+
+
+def wait_for(find, what, seconds=15):
+    end = time.time() + seconds
+    while time.time() < end:
+        for app in pyatspi.Registry.getDesktop(0):
+            if app is not None and app.name == "triview":
+                found = [node for node in walk(app) if node is not None and find(node)]
+                if found:
+                    return found[0]
+        time.sleep(0.2)
+    sys.exit(f"atspi: no {what}")
+
+
+def role(node):
+    return node.getRoleName()
+
+
+def press(node):
+    node.queryAction().doAction(0)
+
+
+press(wait_for(lambda n: role(n) == "push button" and n.name == "確定", "count message's 確定"))
+picture = wait_for(lambda n: role(n) == "image" and n.description, "described picture")
+frame = wait_for(lambda n: role(n) == "frame" and n.name.startswith("天才Tovan3D模型秀圖"), "window")
+for node in walk(frame):
+    print(f"{role(node)}: {node.name!r} {node.description!r}")
+
+expected = {
+    ("image", model): "12 個三角形,距離 8,旋轉 0,0,0:0",
+    ("scroll bar", "距離調整"): None,
+    ("check box", "自動旋轉"): None,
+}
+for axis in "XYZ":
+    for turn in ("正轉", "反轉"):
+        expected[("push button", f"繞{axis}軸{turn}")] = None
+seen = {(role(node), node.name): node.description for node in walk(frame)}
+for key, description in expected.items():
+    if key not in seen:
+        sys.exit(f"atspi: no {key[0]} named {key[1]!r}")
+    if description is not None and seen[key] != description:
+        sys.exit(f"atspi: the {key[0]} says {seen[key]!r}, not {description!r}")
+if any(role(node) == "filler" and not node.name for node in walk(frame) if node.getState().contains(pyatspi.STATE_FOCUSABLE)):
+    sys.exit("atspi: a control that takes the focus has no name")
+
+press(wait_for(lambda n: role(n) == "push button" and n.name == "繞Y軸正轉", "Y's + button"))
+wait_for(lambda n: role(n) == "image" and n.description.endswith("旋轉 0,1,0:0.1"),
+         "description of the turn a press made")
+print("atspi: every control named, the picture described and kept up to date")
