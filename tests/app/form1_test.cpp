@@ -561,9 +561,10 @@ TEST(Form1, TheMouseTheWheelAndTheKeysTurnAndMoveTheModel)
         return shown;
     };
     drag({ 300, 300 }, { 380, 260 });
-    expectDescribed("a drag");
+    const QImage afterDrag = expectDescribed("a drag");
     f.Command3->click(); // the buttons' small turn, on top of the drag's pose
     const QImage afterButton = expectDescribed("a button after a drag");
+    EXPECT_NE(afterButton, afterDrag);
     EXPECT_EQ(f.RotationAngle, 0.1f);
 
     f.Check1->setCheckState(Qt::Checked);
@@ -574,8 +575,13 @@ TEST(Form1, TheMouseTheWheelAndTheKeysTurnAndMoveTheModel)
     EXPECT_EQ(settled(), afterButton);
 
     f.Picture1->setFocus();
+    QTest::keyClick(f.Picture1, Qt::Key_Home);
     QTest::keyClick(f.Picture1, Qt::Key_Right);
-    expectDescribed("the right arrow");
+    const QImage arrow = expectDescribed("the right arrow"); // a short drag to the right
+    QTest::keyClick(f.Picture1, Qt::Key_Home);
+    const QPointF middle(f.Picture1->width() / 2.0, f.Picture1->height() / 2.0);
+    drag(middle, middle + QPointF(12, 0));
+    EXPECT_EQ(settled(), arrow);
     QTest::keyClick(f.Picture1, Qt::Key_Home); // the drag's turn dropped: the buttons' alone
     settled();
     EXPECT_TRUE(f.Picture1->accessibleDescription().endsWith(QStringLiteral("旋轉 0,1,0:0.1")));

@@ -1,15 +1,21 @@
 """The window as a screen reader reads it, through AT-SPI (pyatspi): every
 control named, the picture a graphic named by its model and described by its
 triangles, distance and turn; a button pressed through AT-SPI changes the
-description. Dismisses the count message through AT-SPI too. Prints the
-tree it read. Exits 1 with what is wrong.
-  atspi_tree.py MODEL_NAME"""
+description. Dismisses the count message through AT-SPI too. Then the mouse
+through the X server (xdotool): a drag and a wheel notch on the picture, and
+the window then shows what --render --turn draws for the pose the
+description reports. Prints the tree it read. Exits 1 with what is wrong.
+  atspi_tree.py TRIVIEW MODEL WORK_FOLDER"""
+import os
+import subprocess
 import sys
 import time
 
 import pyatspi
 
-model = sys.argv[1]
+viewer, model_path, work = sys.argv[1:4]
+model = os.path.basename(model_path)
+check = os.path.join(os.path.dirname(__file__), "..", "support", "picture_check.py")
 
 
 def walk(node):
@@ -65,3 +71,24 @@ press(wait_for(lambda n: role(n) == "push button" and n.name == "繞Y軸正轉",
 wait_for(lambda n: role(n) == "image" and n.description.endswith("旋轉 0,1,0:0.1"),
          "description of the turn a press made")
 print("atspi: every control named, the picture described and kept up to date")
+
+# A drag and a wheel notch forward, as the X server delivers them.
+x, y, width, height = picture.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+middle_x, middle_y = x + width // 2, y + height // 2
+xdotool = ["xdotool", "mousemove", str(middle_x), str(middle_y), "mousedown", "1"]
+for step in range(1, 7):
+    xdotool += ["mousemove", str(middle_x + 12 * step), str(middle_y - 5 * step)]
+subprocess.run(xdotool + ["mouseup", "1", "click", "4"], check=True)
+described = wait_for(lambda n: role(n) == "image" and "距離 7," in n.description
+                     and not n.description.endswith("0,1,0:0.1"), "description after a drag")
+turn = described.description.rsplit(" ", 1)[1]
+frame = os.path.join(work, "turned.png")
+subprocess.run([viewer, "--render", frame, "--distance", "7", "--turn", turn, model_path], check=True)
+for _ in range(20):
+    time.sleep(0.25)
+    shot = os.path.join(work, "shot.png")
+    subprocess.run(["import", "-window", "root", shot], check=True)
+    if subprocess.run(["/usr/bin/python3", check, "within", shot, frame]).returncode == 0:
+        print(f"atspi: after a drag the window shows --render --turn {turn}")
+        sys.exit(0)
+sys.exit(f"atspi: the window does not show --render --turn {turn} --distance 7")
