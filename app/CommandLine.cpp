@@ -294,8 +294,8 @@ CommandLine parseCommandLine(int argc, char* argv[])
         const std::string_view turn = *given[Turn];
         const std::size_t colon = turn.rfind(':');
         const std::string_view axis = turn.substr(0, colon);
-        const auto angle
-            = colon == std::string_view::npos ? std::nullopt : decimalNumber(turn.substr(colon + 1));
+        const auto angle = colon == std::string_view::npos ? std::nullopt
+                                                           : decimalNumber(turn.substr(colon + 1));
         std::optional<D3DVECTOR> direction;
         if (axis.size() == 1 && axis.find_first_of("xyz") == 0) {
             direction = { float(axis[0] == 'x'), float(axis[0] == 'y'), float(axis[0] == 'z') };
@@ -326,8 +326,8 @@ CommandLine parseCommandLine(int argc, char* argv[])
 
 PictureRequest pictureRequest(const CommandLine& line)
 {
-    return { line.file, line.size, line.distance, line.axis,
-        line.angle, line.fit, line.transparent, line.deviceType };
+    return { line.file, line.size, line.distance, line.axis, line.angle, line.fit, line.transparent,
+        line.deviceType };
 }
 
 } // namespace triview

@@ -49,7 +49,9 @@ std::string FileFollower::follow(const std::string& file)
             ::inotify_rm_watch(m_inotify, std::exchange(*watch, -1));
     m_file = file;
     const std::size_t slash = file.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
+    const std::string folder = slash == std::string::npos ? "."
+        : slash == 0                                      ? "/"
+                                                          : file.substr(0, slash);
     m_name = slash == std::string::npos ? file : file.substr(slash + 1);
     m_folderWatch = ::inotify_add_watch(m_inotify, folder.c_str(), kFolderEvents);
     if (m_folderWatch < 0)

@@ -207,9 +207,9 @@ void Form1::createControls()
 
     // What a screen reader says of the controls the captions leave unsaid.
     HScroll1->setAccessibleName(QStringLiteral("距離調整"));
-    const std::pair<QPushButton*, const char*> buttons[] = { { Command1, "繞X軸正轉" },
-        { Command2, "繞X軸反轉" }, { Command3, "繞Y軸正轉" }, { Command4, "繞Y軸反轉" },
-        { Command5, "繞Z軸正轉" }, { Command6, "繞Z軸反轉" } };
+    const std::pair<QPushButton*, const char*> buttons[]
+        = { { Command1, "繞X軸正轉" }, { Command2, "繞X軸反轉" }, { Command3, "繞Y軸正轉" },
+              { Command4, "繞Y軸反轉" }, { Command5, "繞Z軸正轉" }, { Command6, "繞Z軸反轉" } };
     for (const auto& [button, name] : buttons)
         button->setAccessibleName(QString::fromUtf8(name));
 
@@ -327,7 +327,8 @@ void Form1::reloadFollowedFile()
 
 void Form1::showFailureInTitle(const std::optional<Failure>& failure)
 {
-    setWindowTitle(QString::fromUtf8(failure ? std::string(kTitle) + " — " + failure->brief : kTitle));
+    setWindowTitle(
+        QString::fromUtf8(failure ? std::string(kTitle) + " — " + failure->brief : kTitle));
 }
 
 // Only a window that shows a model takes a drop: not during start-up.
@@ -484,8 +485,8 @@ void Form1::Picture1_Wheel(int notches)
 {
     // Through the scroll bar itself: its thumb follows and its range holds.
     for (int i = 0; i < std::abs(notches); ++i)
-        HScroll1->triggerAction(
-            notches > 0 ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd);
+        HScroll1->triggerAction(notches > 0 ? QAbstractSlider::SliderSingleStepSub
+                                            : QAbstractSlider::SliderSingleStepAdd);
 }
 
 // The picture as a screen reader has it: the model's name; the triangles,
@@ -496,13 +497,14 @@ void Form1::describePicture(bool byClock)
     const std::size_t slash = ModelFileName.rfind('/');
     const QString name = DemoMode == vbTrue
         ? QStringLiteral("示範模型")
-        : QString::fromUtf8(shownSafely(ModelFileName.substr(slash == std::string::npos ? 0 : slash + 1)));
+        : QString::fromUtf8(
+            shownSafely(ModelFileName.substr(slash == std::string::npos ? 0 : slash + 1)));
     const AxisAngle turn = wholeTurn();
     const std::string description = std::to_string(TriangleCount) + " 個三角形,距離 "
         + std::to_string(HScroll1->value()) + ",旋轉 "
         + (byClock ? std::string("自動")
                    : shortest(turn.axis.x) + "," + shortest(turn.axis.y) + ","
-                       + shortest(turn.axis.z) + ":" + shortest(turn.angle));
+                    + shortest(turn.axis.z) + ":" + shortest(turn.angle));
     if (Picture1->accessibleName() != name)
         Picture1->setAccessibleName(name);
     if (Picture1->accessibleDescription() != QString::fromStdString(description))

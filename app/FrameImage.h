@@ -13,8 +13,8 @@ inline QImage frameImage(Frame frame)
     if (frame.isNull())
         return {};
     auto* owned = new Frame(std::move(frame));
-    return QImage(owned->pixels.data(), owned->size.width, owned->size.height,
-        qsizetype(owned->rowBytes()),
+    return QImage(
+        owned->pixels.data(), owned->size.width, owned->size.height, qsizetype(owned->rowBytes()),
         owned->alpha ? QImage::Format_RGBA8888 : QImage::Format_RGBX8888,
         [](void* kept) { delete static_cast<Frame*>(kept); }, owned);
 }

@@ -77,7 +77,6 @@ void PictureBox::paintEvent(QPaintEvent*)
         painter.drawImage(rect(), m_frame);
 }
 
-
 void PictureBox::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
@@ -108,12 +107,24 @@ void PictureBox::keyPressEvent(QKeyEvent* event)
     const QPointF middle(width() / 2.0, height() / 2.0);
     QPointF step;
     switch (event->key()) {
-    case Qt::Key_Left: step = { -kKeyDrag, 0 }; break;
-    case Qt::Key_Right: step = { kKeyDrag, 0 }; break;
-    case Qt::Key_Up: step = { 0, -kKeyDrag }; break;
-    case Qt::Key_Down: step = { 0, kKeyDrag }; break;
-    case Qt::Key_Home: emit turnDropped(); return;
-    default: QWidget::keyPressEvent(event); return;
+    case Qt::Key_Left:
+        step = { -kKeyDrag, 0 };
+        break;
+    case Qt::Key_Right:
+        step = { kKeyDrag, 0 };
+        break;
+    case Qt::Key_Up:
+        step = { 0, -kKeyDrag };
+        break;
+    case Qt::Key_Down:
+        step = { 0, kKeyDrag };
+        break;
+    case Qt::Key_Home:
+        emit turnDropped();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
     }
     emit dragged(middle, middle + step);
 }

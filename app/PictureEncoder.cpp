@@ -16,7 +16,8 @@ class QtEncoder final : public PictureSink
 {
 public:
     QtEncoder(PixelSize size, bool alpha, std::string format)
-        : m_whole(size.width, size.height, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGBX8888)
+        : m_whole(
+            size.width, size.height, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGBX8888)
         , m_format(std::move(format))
     {
         if (m_whole.isNull())
@@ -26,8 +27,7 @@ public:
     void add(const Frame& band, int rows) override
     {
         rows = std::min({ rows, m_whole.height() - m_row, band.size.height });
-        const std::size_t rowBytes
-            = std::min(std::size_t(m_whole.bytesPerLine()), band.rowBytes());
+        const std::size_t rowBytes = std::min(std::size_t(m_whole.bytesPerLine()), band.rowBytes());
         for (int y = 0; y < rows; ++y)
             std::memcpy(m_whole.scanLine(m_row + y), band.row(y), rowBytes);
         m_row += rows;

@@ -74,8 +74,8 @@ PngEncoder::PngEncoder(PixelSize size, bool alpha)
     , m_png(std::make_unique<Png>())
 {
     // A drawn picture compresses to a small part of its rows.
-    m_bytes.reserve(std::min<std::size_t>(std::size_t(size.width) * std::size_t(size.height) / 4,
-        std::size_t { 64 } << 20));
+    m_bytes.reserve(std::min<std::size_t>(
+        std::size_t(size.width) * std::size_t(size.height) / 4, std::size_t { 64 } << 20));
     m_failed = !m_png->start(m_bytes, size, alpha);
 }
 

@@ -62,9 +62,9 @@ void draw(const PictureRequest& line, int bandRows, const RootFactory& newRoot,
     PictureTarget picture({ line.size.width, bandRows });
     const std::int16_t TriangleCount = line.file ? counttri(*line.file) : kDemonstrationTriangles;
     std::int16_t VertexCursor = 0;
-    d3d.VertexBuffer = makeDeviceAndModel(d3d, &picture, newRoot,
-        line.file ? &*line.file : nullptr, TriangleCount, VertexCursor, runtime,
-        line.transparent ? D3DFMT_A8R8G8B8 : D3DFMT_UNKNOWN, line.deviceType)
+    d3d.VertexBuffer = makeDeviceAndModel(d3d, &picture, newRoot, line.file ? &*line.file : nullptr,
+        TriangleCount, VertexCursor, runtime, line.transparent ? D3DFMT_A8R8G8B8 : D3DFMT_UNKNOWN,
+        line.deviceType)
                            .VertexBuffer;
     const Pose pose { false, 0.0f, line.axis, line.angle, line.distance };
     std::optional<D3DMATRIX> view;
@@ -99,9 +99,8 @@ Frame drawPicture(const PictureRequest& request, const RootFactory& newRoot, Dir
     return picture;
 }
 
-int renderPicture(const PictureRequest& line, const std::string& output,
-    const std::string& format, SinkFactory makeSink, const RootFactory& newRoot,
-    Direct3DObjects& d3d)
+int renderPicture(const PictureRequest& line, const std::string& output, const std::string& format,
+    SinkFactory makeSink, const RootFactory& newRoot, Direct3DObjects& d3d)
 {
     if (line.file && sameFile(output, *line.file)) {
         std::fputs("triview: the picture would overwrite the model; name another OUT\n", stderr);

@@ -42,8 +42,8 @@ public:
     virtual std::string finish() = 0;
 };
 
-using SinkFactory = std::unique_ptr<PictureSink> (*)(PixelSize size, bool alpha,
-    const std::string& format);
+using SinkFactory
+    = std::unique_ptr<PictureSink> (*)(PixelSize size, bool alpha, const std::string& format);
 
 // Draws the picture request asks for and writes it to output ("-" for
 // standard output) in format, through the sink makeSink makes. A failure

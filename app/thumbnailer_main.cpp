@@ -43,7 +43,8 @@ std::optional<triview::PixelSize> pictureSize(std::string_view text)
 {
     const auto side = [](std::string_view digits) -> std::optional<int> {
         int value = 0;
-        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        const auto [end, error]
+            = std::from_chars(digits.data(), digits.data() + digits.size(), value);
         if (digits.empty() || digits.size() > 5 || error != std::errc {}
             || end != digits.data() + digits.size() || value < 1
             || std::uint32_t(value) > triview::kMaxBackBufferSide)
@@ -104,8 +105,9 @@ int main(int argc, char* argv[])
     request.deviceType = triview::D3DDEVTYPE_REF;
     // Releasing the device costs time when the process ends anyway.
     triview::Direct3DObjects d3d;
-    const int status = triview::renderPicture(request, std::string(names[1]), "png",
-        triview::makePngEncoder, [] { return std::make_unique<triview::DirectX8>(); }, d3d);
+    const int status = triview::renderPicture(
+        request, std::string(names[1]), "png", triview::makePngEncoder,
+        [] { return std::make_unique<triview::DirectX8>(); }, d3d);
     triview::checkLeaksBeforeTeardown();
     std::fflush(nullptr);
     std::_Exit(status);

@@ -48,9 +48,8 @@ public:
         triview::Direct3DObjects d3d;
         // Why a model has no thumbnail goes where the worker's own messages go.
         try {
-            return KIO::ThumbnailResult::pass(triview::frameImage(
-                triview::drawPicture(
-                    picture, [] { return std::make_unique<triview::DirectX8>(); }, d3d)));
+            return KIO::ThumbnailResult::pass(triview::frameImage(triview::drawPicture(
+                picture, [] { return std::make_unique<triview::DirectX8>(); }, d3d)));
         } catch (const triview::RuntimeError& error) {
             std::fprintf(stderr, "%s\n", error.report().c_str());
         } catch (const triview::ProgramEnded&) { // no device: drawPicture said so

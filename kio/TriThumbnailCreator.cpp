@@ -1,7 +1,7 @@
 // KDE's thumbnail plugin for tri models on KDE Frameworks 5 (Plasma 5), whose
 // thumbnail worker is Qt 5: it runs triview-thumbnailer, as the freedesktop
-// thumbnailer entry does, so both give the same picture, a model that crashes the program cannot take the worker down
-// with it, and one that hangs is given up. (Built for Frameworks 6 too, for
+// thumbnailer entry does, so both give the same picture, a model that crashes the program cannot
+// take the worker down with it, and one that hangs is given up. (Built for Frameworks 6 too, for
 // the benchmark that times it beside the plugin that draws in process.)
 #include <KIO/ThumbnailCreator>
 #include <KPluginFactory>
@@ -52,9 +52,9 @@ public:
 
         QProcess render;
         render.setProgram(program);
-        render.setArguments({ QStringLiteral("-s"),
-            QStringLiteral("%1x%2").arg(size.width()).arg(size.height()), QStringLiteral("--"),
-            file, QStringLiteral("-") });
+        render.setArguments(
+            { QStringLiteral("-s"), QStringLiteral("%1x%2").arg(size.width()).arg(size.height()),
+                QStringLiteral("--"), file, QStringLiteral("-") });
         render.setStandardInputFile(QProcess::nullDevice());
         // Why a model has no thumbnail goes where the worker's own messages go.
         render.setProcessChannelMode(QProcess::ForwardedErrorChannel);

@@ -64,8 +64,8 @@ public:
     // Draws vertexCount vertices of buffer from firstVertex as a triangle
     // list with Gouraud shading; the device has checked that they lie inside
     // it. A drawn pixel is opaque.
-    virtual void draw(const DrawState& state, Direct3DVertexBuffer8& buffer, int firstVertex,
-        int vertexCount)
+    virtual void draw(
+        const DrawState& state, Direct3DVertexBuffer8& buffer, int firstVertex, int vertexCount)
         = 0;
     // The back buffer's pixels, into frame (whose size and alpha are set).
     virtual void read(Frame& frame) = 0;

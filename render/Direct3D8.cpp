@@ -74,7 +74,8 @@ HRESULT Direct3D8::CreateDevice(std::uint32_t adapter, std::uint32_t deviceType,
         return D3DERR_INVALIDCALL;
 
     const PixelSize client = focusWindow->pixelSize();
-    const PixelSize size { parameters.BackBufferWidth ? int(parameters.BackBufferWidth) : client.width,
+    const PixelSize size { parameters.BackBufferWidth ? int(parameters.BackBufferWidth)
+                                                      : client.width,
         parameters.BackBufferHeight ? int(parameters.BackBufferHeight) : client.height };
     const BackBuffer backBuffer { size,
         parameters.BackBufferWidth == 0 && parameters.BackBufferHeight == 0,

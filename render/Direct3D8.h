@@ -21,8 +21,8 @@ class Direct3D8
 public:
     // display, when given, is what the adapter's screen shows; hardware,
     // when given, makes the HAL device's backend.
-    Direct3D8(std::shared_ptr<DeviceSeam> seam, const PresentTarget* display,
-        BackendFactory hardware);
+    Direct3D8(
+        std::shared_ptr<DeviceSeam> seam, const PresentTarget* display, BackendFactory hardware);
     ~Direct3D8();
 
     // Adapter 0 only: the display's mode, as PresentTarget::displayMode

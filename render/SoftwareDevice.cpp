@@ -38,12 +38,18 @@ constexpr std::size_t kMaxClipped = 9; // a triangle cut by six planes
 float planeDistance(const ClipVertex& v, int plane)
 {
     switch (plane) {
-    case 0: return v.w + v.x;
-    case 1: return v.w - v.x;
-    case 2: return v.w + v.y;
-    case 3: return v.w - v.y;
-    case 4: return v.z;
-    default: return v.w - v.z;
+    case 0:
+        return v.w + v.x;
+    case 1:
+        return v.w - v.x;
+    case 2:
+        return v.w + v.y;
+    case 3:
+        return v.w - v.y;
+    case 4:
+        return v.z;
+    default:
+        return v.w - v.z;
     }
 }
 
@@ -211,10 +217,12 @@ private:
             area = -area;
         }
         const std::int64_t half = kSubpixels / 2;
-        const int left = int(std::max<std::int64_t>(0, std::min({ a.x, b.x, c.x }) >> kSubpixelBits));
-        const int right = int(std::min<std::int64_t>(
-            m_size.width - 1, std::max({ a.x, b.x, c.x }) >> kSubpixelBits));
-        const int top = int(std::max<std::int64_t>(0, std::min({ a.y, b.y, c.y }) >> kSubpixelBits));
+        const int left
+            = int(std::max<std::int64_t>(0, std::min({ a.x, b.x, c.x }) >> kSubpixelBits));
+        const int right = int(
+            std::min<std::int64_t>(m_size.width - 1, std::max({ a.x, b.x, c.x }) >> kSubpixelBits));
+        const int top
+            = int(std::max<std::int64_t>(0, std::min({ a.y, b.y, c.y }) >> kSubpixelBits));
         const int bottom = int(std::min<std::int64_t>(
             m_size.height - 1, std::max({ a.y, b.y, c.y }) >> kSubpixelBits));
         if (left > right || top > bottom)
@@ -232,8 +240,7 @@ private:
         const double inverseArea = 1.0 / double(area);
 
         std::int64_t startA = rowA, startB = rowB, startC = rowC;
-        for (int y = top; y <= bottom;
-             ++y, startA += stepYA, startB += stepYB, startC += stepYC) {
+        for (int y = top; y <= bottom; ++y, startA += stepYA, startB += stepYB, startC += stepYC) {
             std::int64_t ea = startA, eb = startB, ec = startC;
             for (int x = left; x <= right; ++x, ea += stepXA, eb += stepXB, ec += stepXC) {
                 if ((ea | eb | ec) < 0)

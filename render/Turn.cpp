@@ -50,7 +50,8 @@ AxisAngle axisAngle(const Turn& turn)
     // The same turn with w >= 0 is at most half a revolution.
     const double sign = turn.w < 0 ? -1 : 1;
     const double radians = 2 * std::atan2(sine, std::abs(turn.w));
-    return { { float(sign * turn.x / sine), float(sign * turn.y / sine), float(sign * turn.z / sine) },
+    return { { float(sign * turn.x / sine), float(sign * turn.y / sine),
+                 float(sign * turn.z / sine) },
         float(radians * kButtonUnits) };
 }
 
@@ -63,8 +64,8 @@ Turn turnBetween(const D3DVECTOR& a, const D3DVECTOR& b)
     return rotation(x, y, z, std::atan2(std::sqrt(x * x + y * y + z * z), along));
 }
 
-Turn trackballTurn(double x0, double y0, double x1, double y1, int width, int height,
-    const D3DMATRIX& view)
+Turn trackballTurn(
+    double x0, double y0, double x1, double y1, int width, int height, const D3DMATRIX& view)
 {
     // A ball as wide as the picture's smaller side, in the view's axes (x
     // right, y up, z away from the eye): the half that faces the eye.

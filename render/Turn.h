@@ -38,7 +38,7 @@ Turn turnBetween(const D3DVECTOR& from, const D3DVECTOR& to);
 // A trackball over a picture of width by height pixels, seen through view:
 // the turn, in the world, that keeps the point of the ball under the
 // pointer under it as it moves from (x0, y0) to (x1, y1).
-Turn trackballTurn(double x0, double y0, double x1, double y1, int width, int height,
-    const D3DMATRIX& view);
+Turn trackballTurn(
+    double x0, double y0, double x1, double y1, int width, int height, const D3DMATRIX& view);
 
 } // namespace triview

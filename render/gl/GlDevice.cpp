@@ -101,7 +101,6 @@ GlRenderbuffer makeRenderbuffer(GlContext& context)
     return GlRenderbuffer(context, name);
 }
 
-
 // A vertex buffer's bytes in a GL buffer object.
 class GlBufferCopy final : public BufferCopy
 {
@@ -139,8 +138,8 @@ private:
 class GlBackend final : public DeviceBackend
 {
 public:
-    static HRESULT create(const BackBuffer& backBuffer, const DeviceSeam* seam,
-        std::unique_ptr<DeviceBackend>& out);
+    static HRESULT create(
+        const BackBuffer& backBuffer, const DeviceSeam* seam, std::unique_ptr<DeviceBackend>& out);
 
     bool resize(PixelSize size) override;
     void clear(std::optional<D3DCOLOR> colour, std::optional<float> depth) override;
@@ -302,8 +301,8 @@ void GlBackend::read(Frame& frame)
     gl.glBindFramebuffer(GL_READ_FRAMEBUFFER, m_framebuffer.name());
     gl.glPixelStorei(GL_PACK_ALIGNMENT, 1);
     frame.pixels.resize(std::size_t(frame.size.height) * frame.rowBytes());
-    gl.glReadPixels(0, 0, frame.size.width, frame.size.height, GL_RGBA, GL_UNSIGNED_BYTE,
-        frame.pixels.data());
+    gl.glReadPixels(
+        0, 0, frame.size.width, frame.size.height, GL_RGBA, GL_UNSIGNED_BYTE, frame.pixels.data());
 }
 
 HRESULT GlBackend::makeBufferCopy(std::int32_t length, std::unique_ptr<BufferCopy>& out)

@@ -4,8 +4,8 @@
 // read back for each frame.
 #pragma once
 
-#include "render/Direct3D8.h"
 #include "render/DeviceBackend.h"
+#include "render/Direct3D8.h"
 
 #include <memory>
 

@@ -396,7 +396,8 @@ TEST_P(WindowFrames, ChangesShowAtTheNextTick)
     EXPECT_TRUE(eventually([&] { return h.journalHas("Present"); }));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, WindowFrames, testing::Values(makeGlBackend, makeSoftwareBackend),
+INSTANTIATE_TEST_SUITE_P(Backends, WindowFrames,
+    testing::Values(makeGlBackend, makeSoftwareBackend),
     [](const auto& info) { return info.param == makeGlBackend ? "OpenGL" : "Software"; });
 
 // A model's picture as --render draws it at the window's pose.
@@ -515,7 +516,8 @@ TEST(Form1, AFollowedFileIsReadAgainWhenItChangesAndAFailedReadKeepsTheModel)
 QImage describedPose(const Form1& f)
 {
     const std::string said = f.Picture1->accessibleDescription().toStdString();
-    const std::string distance = said.substr(said.find("距離 ") + 7, said.find(',') - said.find("距離 ") - 7);
+    const std::string distance
+        = said.substr(said.find("距離 ") + 7, said.find(',') - said.find("距離 ") - 7);
     std::vector<std::string> words { "triview", "--render", "x.png", "--distance",
         distance.substr(0, distance.find(',')), "--turn", said.substr(said.rfind(' ') + 1) };
     std::vector<char*> argv;
@@ -556,8 +558,8 @@ TEST(Form1, TheMouseTheWheelAndTheKeysTurnAndMoveTheModel)
     const auto expectDescribed = [&](const char* what) {
         const QImage shown = settled();
         EXPECT_NE(shown, start) << what;
-        EXPECT_EQ(shown, describedPose(f)) << what << ": "
-                                           << f.Picture1->accessibleDescription().toStdString();
+        EXPECT_EQ(shown, describedPose(f))
+            << what << ": " << f.Picture1->accessibleDescription().toStdString();
         return shown;
     };
     drag({ 300, 300 }, { 380, 260 });

@@ -3,8 +3,8 @@
 // one. The encoder refuses with its error, or its bytes decode to the
 // picture (PNG: its very pixels) and the file holds exactly them. FIFOs and
 // standard output are the process tests'.
-#include "app/OutputFile.h"
 #include "app/FrameImage.h"
+#include "app/OutputFile.h"
 #include "app/PictureEncoder.h"
 #include "runtime/RuntimeError.h"
 

@@ -31,7 +31,8 @@ TEST_F(VertexStoreTest, TrianglesLandInCallOrderAndNeverPastTheBuffer)
     ASSERT_EQ(InitGeometry(windowSlot(d3d), 3, triangle(10, 0x00FF0000)), vbTrue);
     ASSERT_EQ(InitGeometry2(windowSlot(d3d), 3, triangle(20, 0x0000FF00)), vbTrue);
     ASSERT_EQ(InitGeometry2(windowSlot(d3d), 6, triangle(30, -65536)), vbTrue);
-    EXPECT_EQ(InitGeometry2(windowSlot(d3d), 9, triangle(40, 0)), vbTrue); // would not fit: not written
+    EXPECT_EQ(
+        InitGeometry2(windowSlot(d3d), 9, triangle(40, 0)), vbTrue); // would not fit: not written
     const std::vector<std::byte> bytes = d3d.VertexBuffer->contents();
     ASSERT_EQ(bytes.size(), 144u);
     TriVertex v[9];
@@ -51,7 +52,8 @@ TEST_F(VertexStoreTest, StoredColourOverflowsBeforeAnyDeviceCall)
     EXPECT_EQ(storedColour(0), 0xFF000000u);
     EXPECT_EQ(storedColour(-2130706432), 0x80000000u);
     EXPECT_EQ(
-        test::raisedNumber([&] { InitGeometry(windowSlot(d3d), 1, triangle(0, -2130706433)); }), err::Overflow);
+        test::raisedNumber([&] { InitGeometry(windowSlot(d3d), 1, triangle(0, -2130706433)); }),
+        err::Overflow);
     EXPECT_TRUE(seam->journal().empty());
 }
 
@@ -60,7 +62,8 @@ TEST_F(VertexStoreTest, CreationFailuresRaiseTheirCodeAndOnlyNoBufferAnswersFals
     EXPECT_EQ(test::raisedNumber([&] { InitGeometry(windowSlot(d3d), 0, triangle(0, 0)); }),
         D3DERR_INVALIDCALL); // a buffer of no bytes
     seam->fail("CreateVertexBuffer", E_OUTOFMEMORY);
-    EXPECT_EQ(test::raisedNumber([&] { InitGeometry(windowSlot(d3d), 1, triangle(0, 0)); }), E_OUTOFMEMORY);
+    EXPECT_EQ(test::raisedNumber([&] { InitGeometry(windowSlot(d3d), 1, triangle(0, 0)); }),
+        E_OUTOFMEMORY);
     seam->fail("CreateVertexBuffer", D3D_OK);
     seam->yieldNothing("CreateVertexBuffer");
     EXPECT_EQ(InitGeometry(windowSlot(d3d), 1, triangle(0, 0)), vbFalse);

@@ -141,16 +141,21 @@ TEST_P(DeviceBuffers, DrawsPastTheBufferOutsideASceneOrAfterItsReleaseAreRefused
 // rule covers, row by row, 'r' red, 'k' black, '.' the clear colour.
 struct DeviceDraws : testing::TestWithParam<std::uint32_t>, test::DeviceRig
 {
-    std::string draw(const std::vector<D3DVECTOR>& vertices, std::uint32_t cull, bool lighting = false)
+    std::string draw(
+        const std::vector<D3DVECTOR>& vertices, std::uint32_t cull, bool lighting = false)
     {
         target.pixels = { 4, 4 };
         std::shared_ptr<Direct3DVertexBuffer8> buffer;
         if (init(GetParam()) != vbTrue
             || d3d.D3DDevice->CreateVertexBuffer(
-                   std::int32_t(vertices.size() * kVertexStride), 0, kVertexFormat, 0, buffer))
+                std::int32_t(vertices.size() * kVertexStride), 0, kVertexFormat, 0, buffer))
             return "no device";
         for (std::size_t i = 0; i < vertices.size(); ++i) {
-            const struct { D3DVECTOR position; D3DCOLOR colour; } red { vertices[i], 0xFFFF0000 };
+            const struct
+            {
+                D3DVECTOR position;
+                D3DCOLOR colour;
+            } red { vertices[i], 0xFFFF0000 };
             D3DVertexBuffer8SetData(buffer.get(), std::int32_t(i * kVertexStride), 16, 0, &red);
         }
         Direct3DDevice8& device = *d3d.D3DDevice;

@@ -26,8 +26,8 @@ TEST(Turn, ATrackballTakesThePointUnderThePointerWithIt)
         float movedX, movedY;
     } drags[] = { { 60, 50, 1, 0 }, { 40, 50, -1, 0 }, { 50, 40, 0, 1 }, { 50, 60, 0, -1 } };
     for (const auto& d : drags) {
-        const D3DVECTOR moved = turned(trackballTurn(50, 50, d.x, d.y, 100, 100, identityMatrix()),
-            { 0, 0, -1 });
+        const D3DVECTOR moved
+            = turned(trackballTurn(50, 50, d.x, d.y, 100, 100, identityMatrix()), { 0, 0, -1 });
         EXPECT_NEAR(moved.x, 0.2f * d.movedX, 0.01f) << d.x << "," << d.y;
         EXPECT_NEAR(moved.y, 0.2f * d.movedY, 0.01f) << d.x << "," << d.y;
     }
