@@ -81,15 +81,6 @@ close_window
 start_sway 1
 open_cube
 shows_frame HEADLESS-1 1 "opened at scale 1"
-# The keyboard on the picture, which has the focus first, through the
-# compositor's virtual keyboard: an arrow turns the model as a short drag
-# does, Home turns it back.
-wayland wtype -s 300 -k Right
-sleep 0.5
-wayland grim -o HEADLESS-1 "$work/shot.png"
-! $check within "$work/shot.png" "$work/cube-1.png" || fail "the right arrow did not turn the model"
-wayland wtype -s 300 -k Home
-shows_frame HEADLESS-1 1 "Home after an arrow"
 # Qt's Wayland plugin follows a new scale from Qt 6.6 on; before, the
 # compositor stretches the whole window, the picture whole in it.
 if pkg-config --atleast-version 6.6 Qt6Gui; then
