@@ -329,6 +329,9 @@ void Form1::showFailureInTitle(const std::optional<Failure>& failure)
 {
     setWindowTitle(
         QString::fromUtf8(failure ? std::string(kTitle) + " — " + failure->brief : kTitle));
+    // A title bar the window draws itself (Qt's on Wayland) shows the new
+    // title only with a new frame, and a failed read draws none.
+    update();
 }
 
 // Only a window that shows a model takes a drop: not during start-up.
