@@ -4,7 +4,8 @@ ImageMagick 6 and 7).
   picture_check.py same A B       0: same size and RGBA in every pixel
   picture_check.py fills FILE F   0: the ground (the corner) is transparent and
                                   what differs from it spans F of the larger side
-  picture_check.py within SHOT P  0: P's RGB appears whole somewhere in SHOT
+  picture_check.py within SHOT P  0: P's RGB appears whole somewhere in SHOT;
+                                  prints where and its size: X Y W H
   picture_check.py alike A B      0: two renderers' pictures: the same size,
                                   99.5 % of pixels within 2 levels in every
                                   channel, and where one is covered (alpha)
@@ -37,15 +38,17 @@ elif command == "fills" and len(args) == 2:
 elif command == "within" and len(args) == 2:
     shot, part = (Image.open(path).convert("RGB") for path in args)
     width, data, want = shot.size[0] * 3, shot.tobytes(), part.tobytes()
-    first = want[:part.size[0] * 3]
-    # Each place P's first row appears, tried for the whole of P.
+    # Each place P's middle row appears (not the first: bare ground is everywhere), tried for all of P.
+    middle, row_bytes = part.size[1] // 2, part.size[0] * 3
+    row = want[middle * row_bytes:(middle + 1) * row_bytes]
     for y in range(shot.size[1] - part.size[1] + 1):
-        at = data.find(first, y * width, (y + 1) * width)
+        start = (y + middle) * width
+        at = data.find(row, start, start + width)
         while at >= 0:
-            x = (at - y * width) // 3
-            if at % 3 == 0 and shot.crop((x, y, x + part.size[0], y + part.size[1])).tobytes() == want:
-                sys.exit(0)
-            at = data.find(first, at + 1, (y + 1) * width)
+            x = (at - start) // 3
+            if (at - start) % 3 == 0 and shot.crop((x, y, x + part.size[0], y + part.size[1])).tobytes() == want:
+                sys.exit(print(x, y, *part.size))
+            at = data.find(row, at + 1, start + width)
     sys.exit(1)
 elif command == "alike" and len(args) == 2:
     a, b = load(args[0]), load(args[1])
