@@ -1,21 +1,30 @@
-"""The window as a screen reader reads it, through AT-SPI (pyatspi): every
-control named, the picture a graphic named by its model and described by its
-triangles, distance and turn; a button pressed through AT-SPI changes the
-description. Dismisses the count message through AT-SPI too. Then the mouse
-through the X server (xdotool): a drag and a wheel notch on the picture, and
-the window then shows what --render --turn draws for the pose the
-description reports. Prints the tree it read. Exits 1 with what is wrong.
-  atspi_tree.py TRIVIEW MODEL WORK_FOLDER"""
+"""The window as a screen reader reads it, through AT-SPI (pyatspi) on the
+session bus it runs in: every control named, the picture a graphic named by
+its model and described by its triangles, distance and turn, kept up to date
+as a button is pressed through AT-SPI. Then the mouse and keys through the X
+server (xdotool) or, with "wayland", a wlroots compositor's virtual pointer
+and keyboard: after each, the window shows --render's picture of the pose the
+description reports. Prints the tree it read; exits 1 with what is wrong.
+  dbus-run-session -- atspi_tree.py TRIVIEW MODEL [wayland]"""
+import atexit
 import os
 import subprocess
 import sys
+import tempfile
 import time
 
 import pyatspi
+from PIL import Image
 
-viewer, model_path, work = sys.argv[1:4]
-model = os.path.basename(model_path)
-check = os.path.join(os.path.dirname(__file__), "..", "support", "picture_check.py")
+viewer, model_path = sys.argv[1:3]
+model, wayland = os.path.basename(model_path), sys.argv[3:] == ["wayland"]
+support = os.path.join(os.path.dirname(__file__), "..", "support")
+check, folder = os.path.join(support, "picture_check.py"), tempfile.TemporaryDirectory()  # gone at exit
+work = folder.name
+# Qt's bridge switched on as a screen reader's session does.
+os.environ.update(QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="wayland" if wayland else "xcb")
+pyatspi.Registry.getDesktop(0)  # the bus and its registry up before the window joins them
+atexit.register(subprocess.Popen([viewer, model_path], stderr=subprocess.DEVNULL).kill)
 
 
 def walk(node):
@@ -38,66 +47,66 @@ def wait_for(find, what, seconds=15):
 
 # Roles by their constants: their names change between releases ("push
 # button" became "button" in at-spi2-core 2.52).
-NAMES = {pyatspi.ROLE_PUSH_BUTTON: "push button", pyatspi.ROLE_IMAGE: "image",
-         pyatspi.ROLE_FRAME: "frame", pyatspi.ROLE_WINDOW: "window", pyatspi.ROLE_SCROLL_BAR: "scroll bar",
-         pyatspi.ROLE_CHECK_BOX: "check box", pyatspi.ROLE_FILLER: "filler"}
-
-
-def role(node):
-    return NAMES.get(node.getRole(), node.getRoleName())
-
-
-def press(node):
-    node.queryAction().doAction(0)
-
-
-press(wait_for(lambda n: role(n) == "push button" and n.name == "確定", "count message's 確定"))
-picture = wait_for(lambda n: role(n) == "image" and n.description, "described picture")
+BUTTON, IMAGE, FILLER = pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_IMAGE, pyatspi.ROLE_FILLER
+wait_for(lambda n: n.getRole() == BUTTON and n.name == "確定", "count message's 確定").queryAction().doAction(0)
+wait_for(lambda n: n.getRole() == IMAGE and n.description, "described picture")
 # A window (Qt 6.4) or, as Qt 6.8 gives a plain widget's window, a filler.
-frame = wait_for(lambda n: role(n) in ("frame", "window", "filler")
+frame = wait_for(lambda n: n.getRole() in (pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW, FILLER)
                  and n.name.startswith("天才Tovan3D模型秀圖"), "window")
 for node in walk(frame):
-    print(f"{role(node)}: {node.name!r} {node.description!r}")
+    print(f"{node.getRoleName()}: {node.name!r} {node.description!r}")
 
-expected = {
-    ("image", model): "12 個三角形,距離 8,旋轉 0,0,0:0",
-    ("scroll bar", "距離調整"): None,
-    ("check box", "自動旋轉"): None,
-}
-for axis in "XYZ":
-    for turn in ("正轉", "反轉"):
-        expected[("push button", f"繞{axis}軸{turn}")] = None
-seen = {(role(node), node.name): node.description for node in walk(frame)}
+expected = {(IMAGE, model): "12 個三角形,距離 8,旋轉 0,0,0:0", (pyatspi.ROLE_SCROLL_BAR, "距離調整"): None,
+            (pyatspi.ROLE_CHECK_BOX, "自動旋轉"): None}
+expected.update({(BUTTON, f"繞{axis}軸{turn}"): None for axis in "XYZ" for turn in ("正轉", "反轉")})
+seen = {(node.getRole(), node.name): node.description for node in walk(frame)}
 for key, description in expected.items():
     if key not in seen:
         sys.exit(f"atspi: no {key[0]} named {key[1]!r}")
     if description is not None and seen[key] != description:
         sys.exit(f"atspi: the {key[0]} says {seen[key]!r}, not {description!r}")
-if any(role(node) == "filler" and not node.name for node in walk(frame) if node.getState().contains(pyatspi.STATE_FOCUSABLE)):
+if any(node.getRole() == FILLER and not node.name for node in walk(frame) if node.getState().contains(pyatspi.STATE_FOCUSABLE)):
     sys.exit("atspi: a control that takes the focus has no name")
 
-press(wait_for(lambda n: role(n) == "push button" and n.name == "繞Y軸正轉", "Y's + button"))
-wait_for(lambda n: role(n) == "image" and n.description.endswith("旋轉 0,1,0:0.1"),
+wait_for(lambda n: n.getRole() == BUTTON and n.name == "繞Y軸正轉", "Y's + button").queryAction().doAction(0)
+wait_for(lambda n: n.getRole() == IMAGE and n.description.endswith("旋轉 0,1,0:0.1"),
          "description of the turn a press made")
 print("atspi: every control named, the picture described and kept up to date")
 
-# A drag and a wheel notch forward, as the X server delivers them.
-x, y, width, height = picture.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+# A drag and a wheel notch forward, then Home and the right arrow on the
+# picture the press focused.
+pointer = ["/usr/bin/python3", os.path.join(support, "wayland_pointer.py")] if wayland else ["xdotool"]
+key = ["wtype", "-s", "300", "-k"] if wayland else ["xdotool", "key"]
+shot = os.path.join(work, "shot.png")
+
+
+def shown(distance, turn):
+    """Where a shot of the screen shows --render's picture of the pose: X Y W H."""
+    frame = os.path.join(work, "pose.png")
+    subprocess.run([viewer, "--render", frame, "--distance", distance, "--turn", turn, model_path], check=True)
+    for _ in range(20):
+        time.sleep(0.25)
+        subprocess.run(["grim", shot] if wayland else ["import", "-window", "root", shot], check=True)
+        found = subprocess.run(["/usr/bin/python3", check, "within", shot, frame], capture_output=True, text=True)
+        if found.returncode == 0:
+            return [int(word) for word in found.stdout.split()]
+    sys.exit(f"atspi: the window does not show --render --distance {distance} --turn {turn}")
+
+
+def turned(after, command):
+    subprocess.run([str(word) for word in command], check=True, timeout=20)
+    turn = wait_for(lambda n: n.getRole() == IMAGE and "距離 7," in n.description and not
+                    n.description.endswith("0,1,0:0.1"), f"description after {after}").description.split()[-1]
+    shown("7", turn)
+    print(f"atspi: after {after} the window shows --render --turn {turn}")
+
+
+x, y, width, height = shown("8", "0,1,0:0.1")
 middle_x, middle_y = x + width // 2, y + height // 2
-xdotool = ["xdotool", "mousemove", str(middle_x), str(middle_y), "mousedown", "1"]
-for step in range(1, 7):
-    xdotool += ["mousemove", str(middle_x + 12 * step), str(middle_y - 5 * step)]
-subprocess.run(xdotool + ["mouseup", "1", "click", "4"], check=True)
-described = wait_for(lambda n: role(n) == "image" and "距離 7," in n.description
-                     and not n.description.endswith("0,1,0:0.1"), "description after a drag")
-turn = described.description.rsplit(" ", 1)[1]
-frame = os.path.join(work, "turned.png")
-subprocess.run([viewer, "--render", frame, "--distance", "7", "--turn", turn, model_path], check=True)
-for _ in range(20):
-    time.sleep(0.25)
-    shot = os.path.join(work, "shot.png")
-    subprocess.run(["import", "-window", "root", shot], check=True)
-    if subprocess.run(["/usr/bin/python3", check, "within", shot, frame]).returncode == 0:
-        print(f"atspi: after a drag the window shows --render --turn {turn}")
-        sys.exit(0)
-sys.exit(f"atspi: the window does not show --render --turn {turn} --distance 7")
+drag = [word for step in range(1, 7) for word in ("mousemove", middle_x + 12 * step, middle_y - 5 * step)]
+extent = [] if not wayland else ["%dx%d" % Image.open(shot).size]
+turned("a drag and a wheel notch",
+       pointer + extent + ["mousemove", middle_x, middle_y, "mousedown", 1] + drag + ["mouseup", 1, "click", 4])
+subprocess.run(key + ["Home"], check=True, timeout=10)
+wait_for(lambda n: n.getRole() == IMAGE and n.description.endswith("距離 7,旋轉 0,1,0:0.1"), "description after Home")
+turned("Home and Right", key + ["Right"])
