@@ -144,11 +144,13 @@ Form1::Form1(RuntimeServices& runtime, RootFactory newRoot, QWidget* parent)
     , m_dispatcher(
           runtime, [this] { Timer1->stop(); }, [this](int status) { emit programEnded(status); })
 {
+    // Before the title: Qt keeps the first interface made for a widget, and a
+    // new title makes one. Once: Qt keeps no duplicates.
+    QAccessible::installFactory(windowAccessible);
     registerFontSubstitutions();
     setWindowTitle(QString::fromUtf8(kTitle));
     setFixedSize(px(9720), px(10095));
     setAcceptDrops(true);
-    QAccessible::installFactory(windowAccessible); // once: Qt keeps no duplicates
     createControls();
     connectHandlers();
 }

@@ -50,8 +50,7 @@ def wait_for(find, what, seconds=15):
 BUTTON, IMAGE, FILLER = pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_IMAGE, pyatspi.ROLE_FILLER
 wait_for(lambda n: n.getRole() == BUTTON and n.name == "確定", "count message's 確定").queryAction().doAction(0)
 wait_for(lambda n: n.getRole() == IMAGE and n.description, "described picture")
-# A window (Qt 6.4) or, as Qt 6.8 gives a plain widget's window, a filler.
-frame = wait_for(lambda n: n.getRole() in (pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW, FILLER)
+frame = wait_for(lambda n: n.getRole() in (pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW)
                  and n.name.startswith("天才Tovan3D模型秀圖"), "window")
 for node in walk(frame):
     print(f"{node.getRoleName()}: {node.name!r} {node.description!r}")
