@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <filesystem>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -48,11 +49,9 @@ std::string FileFollower::follow(const std::string& file)
         if (*watch >= 0)
             ::inotify_rm_watch(m_inotify, std::exchange(*watch, -1));
     m_file = file;
-    const std::size_t slash = file.rfind('/');
-    const std::string folder = slash == std::string::npos ? "."
-        : slash == 0                                      ? "/"
-                                                          : file.substr(0, slash);
-    m_name = slash == std::string::npos ? file : file.substr(slash + 1);
+    const std::filesystem::path path(file);
+    m_name = path.filename().string();
+    const std::string folder = path.has_parent_path() ? path.parent_path().string() : ".";
     m_folderWatch = ::inotify_add_watch(m_inotify, folder.c_str(), kFolderEvents);
     if (m_folderWatch < 0)
         return std::strerror(errno);

@@ -27,6 +27,7 @@
 #include <QWindow>
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 
 namespace triview {
 
@@ -337,16 +338,21 @@ void Form1::showFailureInTitle(const std::optional<Failure>& failure)
 }
 
 // Only a window that shows a model takes a drop: not during start-up.
+std::optional<std::string> Form1::fileToOpen(const QMimeData* data) const
+{
+    return !ended() && Timer1->isActive() ? droppedFile(data) : std::nullopt;
+}
+
 void Form1::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!ended() && Timer1->isActive() && droppedFile(event->mimeData()))
+    if (fileToOpen(event->mimeData()))
         event->acceptProposedAction();
 }
 
 void Form1::dropEvent(QDropEvent* event)
 {
-    const std::optional<std::string> file = droppedFile(event->mimeData());
-    if (ended() || !Timer1->isActive() || !file)
+    const std::optional<std::string> file = fileToOpen(event->mimeData());
+    if (!file)
         return;
     event->acceptProposedAction();
     // Opened once the drop is over: the program that dragged the file
@@ -499,11 +505,9 @@ void Form1::Picture1_Wheel(int notches)
 // changes.
 void Form1::describePicture(bool byClock)
 {
-    const std::size_t slash = ModelFileName.rfind('/');
     const QString name = DemoMode == vbTrue
         ? QStringLiteral("示範模型")
-        : QString::fromUtf8(
-            shownSafely(ModelFileName.substr(slash == std::string::npos ? 0 : slash + 1)));
+        : QString::fromUtf8(shownSafely(std::filesystem::path(ModelFileName).filename().string()));
     const AxisAngle turn = wholeTurn();
     const std::string description = std::to_string(TriangleCount) + " 個三角形,距離 "
         + std::to_string(HScroll1->value()) + ",旋轉 "

@@ -22,6 +22,7 @@ class QCheckBox;
 class QDragEnterEvent;
 class QDropEvent;
 class QGroupBox;
+class QMimeData;
 class QLabel;
 class QPushButton;
 class QScrollBar;
@@ -151,6 +152,11 @@ private:
     std::optional<Failure> openModel(const std::string& file, bool countMessage);
     void reloadFollowedFile();
     void showFailureInTitle(const std::optional<Failure>& failure);
+    // The dropped file the window would open: none during start-up or after
+    // the end, or when the first item is not a local file.
+    std::optional<std::string> fileToOpen(const QMimeData* data) const;
+    // Names and describes the picture for screen readers, when that changed.
+    void describePicture(bool byClock);
 
     // What the last frame drawn showed: a tick that would draw it again, in
     // manual mode, draws nothing.
@@ -171,7 +177,6 @@ private:
     bool m_following = false;
     FileFollower m_follower;
     Turn m_dragTurn; // the drag's turn, in the world, applied after the buttons'
-    void describePicture(bool byClock);
 };
 
 } // namespace triview
