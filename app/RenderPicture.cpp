@@ -62,10 +62,10 @@ void draw(const PictureRequest& line, int bandRows, const RootFactory& newRoot,
     PictureTarget picture({ line.size.width, bandRows });
     const std::int16_t TriangleCount = line.file ? counttri(*line.file) : kDemonstrationTriangles;
     std::int16_t VertexCursor = 0;
-    d3d.VertexBuffer = makeDeviceAndModel(d3d, &picture, newRoot, line.file ? &*line.file : nullptr,
-        TriangleCount, VertexCursor, runtime, line.transparent ? D3DFMT_A8R8G8B8 : D3DFMT_UNKNOWN,
-        line.deviceType)
-                           .VertexBuffer;
+    LoadedModel model = makeDeviceAndModel(d3d, &picture, newRoot,
+        line.file ? &*line.file : nullptr, TriangleCount, VertexCursor, runtime,
+        line.transparent ? D3DFMT_A8R8G8B8 : D3DFMT_UNKNOWN, line.deviceType);
+    d3d.VertexBuffer = std::move(model.VertexBuffer);
     const Pose pose { false, 0.0f, line.axis, line.angle, line.distance };
     std::optional<D3DMATRIX> view;
     if (line.fit && d3d.VertexBuffer) {
