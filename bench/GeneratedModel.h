@@ -64,6 +64,44 @@ inline std::string generatedModelText()
     return text;
 }
 
+// Models made to be slow to draw: 10922 triangles across the line of sight
+// of the window's start pose, each covering most of the picture. Stacked:
+// written back to front, each nearer than the last, so that drawn in file
+// order every pixel is drawn again by every triangle. Crossing: each also
+// tilted, less the later it comes, so that the order of their nearest
+// corners is the reverse of the order of their middles, and where they
+// cross no one order of the whole triangles is nearest first.
+inline std::string slowModelText(bool crossing)
+{
+    // The view's direction, and two across it.
+    const double d[3] = { -80 / 87.749, -30 / 87.749, 20 / 87.749 };
+    const double u[3] = { 30 / 85.44, -80 / 85.44, 0 };
+    const double v[3]
+        = { d[1] * u[2] - d[2] * u[1], d[2] * u[0] - d[0] * u[2], d[0] * u[1] - d[1] * u[0] };
+    constexpr double radius = 640, tilt = 0.5;
+    std::string text;
+    char line[96];
+    for (int i = 0; i < kTriangles; ++i) {
+        const double share = double(i) / kTriangles;
+        const double along
+            = crossing ? -i * tilt * radius / 1.6 / (2 * kTriangles) : 300 - 600 * share;
+        const double slope = crossing ? tilt * (1 - share) : 0;
+        std::snprintf(line, sizeof line, "Triangle\r\n%d,%d,%d,0,0,0\r\n", i % 256, i * 7 % 256,
+            255 - i % 256);
+        text += line;
+        for (int k = 0; k < 3; ++k) {
+            const double angle = 2 * 3.14159265358979 * k / 3 + 0.3;
+            const double across = radius * std::cos(angle), up = radius * std::sin(angle);
+            const double depth = along + slope * across;
+            std::snprintf(line, sizeof line, "%.9g,%.9g,%.9g,0,0,0\r\n",
+                160 + d[0] * depth + across * u[0] + up * v[0],
+                d[1] * depth + across * u[1] + up * v[1], d[2] * depth + across * u[2] + up * v[2]);
+            text += line;
+        }
+    }
+    return text;
+}
+
 // The file written once per process into the temporary folder.
 inline const std::string& generatedModelFile()
 {

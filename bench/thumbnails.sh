@@ -6,13 +6,17 @@
 # - triview-thumbnailer, the thumbnailer entry's command: software, no Qt;
 # - triview --render --fit in software, and in OpenGL (the way thumbnails
 #   were drawn before the software renderer).
+# Then the models made to be slow to draw (stacked: each triangle nearer than
+# the last; crossing: no one order nearest first), beside the benchmark
+# model, at 256 and 1024 pixels, and the stacked one drawn by OpenGL.
 # Then a folder of 100 models, thumbnailed one process each, both ways.
 #   bench/thumbnails.sh [BUILD_FOLDER]
 set -eu
 build=$(realpath "${1:-build}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$build/bench/write_benchmark_model" "$work/model.tri" "$work/model.stl"
+"$build/bench/write_benchmark_model" "$work/model.tri" "$work/model.stl" "$work/stacked.tri" \
+  "$work/crossing.tri"
 triview=$build/app/triview
 thumbnailer=$build/app/triview-thumbnailer
 fit="--format png --size 256x256 --fit --transparent"
@@ -21,6 +25,18 @@ hyperfine -N --warmup 5 --runs 40 \
   "$thumbnailer -s 256 -- $work/model.tri $work/entry.png" \
   "$triview --render $work/software.png $fit -- $work/model.tri" \
   "$triview --render $work/gl.png $fit --renderer gl -- $work/model.tri"
+
+slow=""
+for size in 256 1024; do
+  for model in model stacked crossing; do
+    slow="$slow|$thumbnailer -s $size -- $work/$model.tri $work/$model-$size.png"
+  done
+done
+IFS='|'
+# shellcheck disable=SC2086 # split on | only
+hyperfine -N --warmup 1 --runs 5 ${slow#|} \
+  "$triview --render $work/gl.png --size 1024x1024 --fit --transparent --renderer gl -- $work/stacked.tri"
+unset IFS
 
 mkdir "$work/folder"
 for i in $(seq 100); do cp "$work/model.tri" "$work/folder/model $i.tri"; done

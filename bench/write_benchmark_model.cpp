@@ -1,6 +1,8 @@
 // Writes the 10922-triangle benchmark model twice: as a tri file, and as a
-// binary STL of the same triangles for viewers that read STL (f3d).
-// usage: write_benchmark_model OUT.tri OUT.stl
+// binary STL of the same triangles for viewers that read STL (f3d); and,
+// given more names, the two models made to be slow to draw, stacked and
+// crossing (GeneratedModel.h).
+// usage: write_benchmark_model OUT.tri OUT.stl [STACKED.tri CROSSING.tri]
 #include "GeneratedModel.h"
 #include "RecordingSink.h"
 #include "model/TriReader.h"
@@ -21,9 +23,14 @@ template <typename T> void put(std::ofstream& out, T value)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: write_benchmark_model OUT.tri OUT.stl\n");
+    if (argc != 3 && argc != 5) {
+        std::fprintf(
+            stderr, "usage: write_benchmark_model OUT.tri OUT.stl [STACKED.tri CROSSING.tri]\n");
         return 2;
+    }
+    if (argc == 5) {
+        std::ofstream(argv[3], std::ios::binary) << triview::bench::slowModelText(false);
+        std::ofstream(argv[4], std::ios::binary) << triview::bench::slowModelText(true);
     }
     std::ofstream(argv[1], std::ios::binary) << triview::bench::generatedModelText();
     // Read back through the reader: the STL holds exactly what triview draws.

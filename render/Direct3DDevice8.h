@@ -10,6 +10,7 @@
 #include "render/DeviceBackend.h"
 
 #include <memory>
+#include <optional>
 
 namespace triview {
 
@@ -64,6 +65,9 @@ public:
     // below the picture's last stay clear. pictureHeight 0 goes back to the
     // whole picture.
     void setBand(int pictureHeight, int top);
+    // From now on, a draw raises 18 once deadline has passed, before it
+    // starts or, in software, as it goes; none lets draws take their time.
+    void setDeadline(const std::optional<Deadline>& deadline);
 
 private:
     Direct3DDevice8(std::unique_ptr<DeviceBackend> backend, PresentTarget& target,
@@ -87,6 +91,7 @@ private:
     D3DMATRIX m_world, m_view, m_projection;
     int m_pictureHeight = 0, m_bandTop = 0; // the band drawn, when not the whole picture
     std::weak_ptr<Direct3DVertexBuffer8> m_stream;
+    std::optional<Deadline> m_deadline;
 };
 
 } // namespace triview
