@@ -5,6 +5,7 @@
 #include "app/StartUp.h"
 #include "model/DemoModel.h"
 #include "model/TriReader.h"
+#include "render/Deadline.h"
 #include "render/Direct3DDevice8.h"
 #include "render/FrameRenderer.h"
 #include "render/Framing.h"
@@ -59,6 +60,9 @@ void draw(const PictureRequest& line, int bandRows, const RootFactory& newRoot,
     Direct3DObjects& d3d, RuntimeServices& runtime,
     const std::function<void(const Frame&, int)>& take)
 {
+    std::optional<Deadline> deadline;
+    if (line.timeLimit)
+        deadline.emplace(*line.timeLimit);
     PictureTarget picture({ line.size.width, bandRows });
     const std::int16_t TriangleCount = line.file ? counttri(*line.file) : kDemonstrationTriangles;
     std::int16_t VertexCursor = 0;
@@ -66,6 +70,8 @@ void draw(const PictureRequest& line, int bandRows, const RootFactory& newRoot,
         line.file ? &*line.file : nullptr, TriangleCount, VertexCursor, runtime,
         line.transparent ? D3DFMT_A8R8G8B8 : D3DFMT_UNKNOWN, line.deviceType);
     d3d.VertexBuffer = std::move(model.VertexBuffer);
+    if (d3d.D3DDevice)
+        d3d.D3DDevice->setDeadline(deadline);
     const Pose pose { false, 0.0f, line.axis, line.angle, line.distance };
     std::optional<D3DMATRIX> view;
     if (line.fit && d3d.VertexBuffer) {

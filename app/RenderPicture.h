@@ -28,7 +28,13 @@ struct PictureRequest
     bool fit = false; // the model fills the picture instead of the window's camera
     bool transparent = false; // a transparent background instead of black
     std::uint32_t deviceType = D3DDEVTYPE_HAL; // D3DDEVTYPE_REF: drawn in software
+    // Seconds from the start after which a picture not yet drawn is given
+    // up with error 18; none: no limit.
+    std::optional<int> timeLimit = std::nullopt;
 };
+
+// The time limit of thumbnails, below the 30 s after which KIO gives up.
+inline constexpr int kThumbnailTimeLimit = 20;
 
 // A picture encoded as it is drawn, band by band from the top. Raises 7
 // when memory runs out, 75 when the encoder fails.

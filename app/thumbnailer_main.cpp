@@ -8,6 +8,7 @@
 #include "app/RenderPicture.h"
 #include "app/WindowFigures.h"
 #include "render/DeviceSetup.h"
+#include "runtime/ShownSafely.h"
 
 #include <charconv>
 #include <cstdio>
@@ -15,15 +16,16 @@
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-constexpr const char* kUsage = "usage: triview-thumbnailer -s SIZE INPUT OUTPUT\n";
+constexpr const char* kUsage = "usage: triview-thumbnailer -s SIZE [-t SECONDS] INPUT OUTPUT\n";
 
-constexpr const char* kHelp = R"(Usage: triview-thumbnailer -s SIZE INPUT OUTPUT
+constexpr const char* kHelp = R"(Usage: triview-thumbnailer -s SIZE [-t SECONDS] INPUT OUTPUT
 Writes the thumbnail of the tri model INPUT to OUTPUT as PNG: the model
 filling a picture SIZE pixels square (or WxH) on a transparent background,
 seen as triview's window sees it. "-" writes to standard output. It draws in
@@ -34,29 +36,83 @@ thumbnailers. A model that cannot be read is reported as triview reports it
 Options:
   -s SIZE         The picture's size: N for N by N pixels, or WxH; 1 to 16384
                   a side.
+  -t SECONDS      Gives the picture up, with error 18, if it is not drawn
+                  within SECONDS, 1 to 3600 (20 by default, below the 30
+                  that KDE's file manager waits).
   -h, --help      Shows this help.
   -v, --version   Shows the version.
 )";
 
+// A whole number from low to high, nothing else; none when not.
+std::optional<int> wholeNumber(std::string_view digits, int low, int high)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (digits.empty() || digits.size() > 5 || error != std::errc {}
+        || end != digits.data() + digits.size() || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
 // N or WxH, each side 1 to the largest back buffer's; none when not.
 std::optional<triview::PixelSize> pictureSize(std::string_view text)
 {
-    const auto side = [](std::string_view digits) -> std::optional<int> {
-        int value = 0;
-        const auto [end, error]
-            = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-        if (digits.empty() || digits.size() > 5 || error != std::errc {}
-            || end != digits.data() + digits.size() || value < 1
-            || std::uint32_t(value) > triview::kMaxBackBufferSide)
-            return std::nullopt;
-        return value;
-    };
+    constexpr int largest = int(triview::kMaxBackBufferSide);
     const std::size_t x = text.find('x');
-    const auto width = side(text.substr(0, x));
-    const auto height = x == std::string_view::npos ? width : side(text.substr(x + 1));
+    const auto width = wholeNumber(text.substr(0, x), 1, largest);
+    const auto height
+        = x == std::string_view::npos ? width : wholeNumber(text.substr(x + 1), 1, largest);
     if (!width || !height)
         return std::nullopt;
     return triview::PixelSize { *width, *height };
+}
+
+struct Arguments
+{
+    std::optional<triview::PixelSize> size;
+    std::optional<int> seconds;
+    std::vector<std::string_view> names;
+    std::string wrong; // why the command line is wrong, if it is
+};
+
+Arguments readArguments(int argc, char* argv[])
+{
+    Arguments given;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc && given.wrong.empty(); ++i) {
+        const std::string_view argument = argv[i];
+        if (optionsEnded || argument == "-" || !argument.starts_with('-')) {
+            given.names.push_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument != "-s" && argument != "-t") {
+            given.wrong = "unknown option " + triview::shownSafely(argument, 40);
+        } else if (i + 1 == argc) {
+            given.wrong = std::string(argument) + " needs a value";
+        } else if (argument == "-s") {
+            if (given.size)
+                given.wrong = "-s is given twice";
+            given.size = pictureSize(argv[++i]);
+            if (given.wrong.empty() && !given.size)
+                given.wrong = "-s takes N or WxH, 1 to 16384 a side";
+        } else {
+            if (given.seconds)
+                given.wrong = "-t is given twice";
+            given.seconds = wholeNumber(argv[++i], 1, 3600);
+            if (given.wrong.empty() && !given.seconds)
+                given.wrong = "-t takes 1 to 3600 seconds";
+        }
+    }
+    if (!given.wrong.empty())
+        return given;
+    if (!given.size)
+        given.wrong = "-s SIZE is needed";
+    else if (given.names.size() != 2)
+        given.wrong = given.names.size() < 2 ? "INPUT and OUTPUT are needed"
+                                             : "one INPUT and one OUTPUT, nothing more";
+    else if (given.names[0].empty() || given.names[1].empty())
+        given.wrong = "INPUT and OUTPUT must not be empty";
+    return given;
 }
 
 } // namespace
@@ -67,46 +123,37 @@ int main(int argc, char* argv[])
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
         if (::fcntl(fd, F_GETFD) == -1)
             ::open("/dev/null", O_RDWR);
-    std::optional<triview::PixelSize> size;
-    std::vector<std::string_view> names;
-    bool optionsEnded = false, wrong = false;
-    for (int i = 1; i < argc && !wrong; ++i) {
+    for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i) {
         const std::string_view argument = argv[i];
-        if (optionsEnded || argument == "-" || !argument.starts_with('-')) {
-            names.push_back(argument);
-        } else if (argument == "--") {
-            optionsEnded = true;
-        } else if (argument == "-h" || argument == "--help") {
-            std::fputs(kHelp, stdout);
+        if (argument == "-h" || argument == "--help" || argument == "-v"
+            || argument == "--version") {
+            std::fputs(argument.ends_with('h') || argument == "--help"
+                    ? kHelp
+                    : "triview-thumbnailer " TRIVIEW_VERSION "\n",
+                stdout);
             return std::fflush(stdout) == 0 ? 0 : 1;
-        } else if (argument == "-v" || argument == "--version") {
-            std::fputs("triview-thumbnailer " TRIVIEW_VERSION "\n", stdout);
-            return std::fflush(stdout) == 0 ? 0 : 1;
-        } else if (argument == "-s" && i + 1 < argc && !size) {
-            size = pictureSize(argv[++i]);
-            wrong = !size;
-        } else {
-            wrong = true;
         }
     }
-    if (wrong || !size || names.size() != 2 || names[0].empty() || names[1].empty()) {
-        std::fputs(kUsage, stderr);
+    const Arguments given = readArguments(argc, argv);
+    if (!given.wrong.empty()) {
+        std::fprintf(stderr, "triview-thumbnailer: %s\n%s", given.wrong.c_str(), kUsage);
         return 2;
     }
 
     triview::PictureRequest request;
-    request.file = std::string(names[0]);
-    request.size = *size;
+    request.file = std::string(given.names[0]);
+    request.size = *given.size;
     request.distance = triview::kStartDistance; // --fit moves the camera along its line
     request.axis = {};
     request.angle = 0.0f;
     request.fit = true;
     request.transparent = true;
     request.deviceType = triview::D3DDEVTYPE_REF;
+    request.timeLimit = given.seconds.value_or(triview::kThumbnailTimeLimit);
     // Releasing the device costs time when the process ends anyway.
     triview::Direct3DObjects d3d;
     const int status = triview::renderPicture(
-        request, std::string(names[1]), "png", triview::makePngEncoder,
+        request, std::string(given.names[1]), "png", triview::makePngEncoder,
         [] { return std::make_unique<triview::DirectX8>(); }, d3d);
     triview::checkLeaksBeforeTeardown();
     std::fflush(nullptr);

@@ -44,6 +44,7 @@ public:
         picture.fit = true;
         picture.transparent = true;
         picture.deviceType = triview::D3DDEVTYPE_REF; // as the thumbnailer entry draws
+        picture.timeLimit = triview::kThumbnailTimeLimit; // the worker has other files to do
         // A device of its own each time, released before the next file.
         triview::Direct3DObjects d3d;
         // Why a model has no thumbnail goes where the worker's own messages go.

@@ -59,10 +59,55 @@ done
 "$thumbnailer" -s 48x32 -- "$examples/cube.tri" wide.png &&
   /usr/bin/python3 -c "import sys; from PIL import Image; sys.exit(Image.open('wide.png').size != (48, 32))" ||
   fail "the thumbnailer's WxH is not the picture's size"
-for arguments in "-s 0 a b" "-s 16385 a b" "-s 8x a b" "-s 8 a" "-s 8 a b c" "-x -s 8 a b" "a b"; do
+while IFS='|' read -r arguments why; do
   # shellcheck disable=SC2086 # the arguments are split on purpose
-  expect 2 '^usage: triview-thumbnailer' "$thumbnailer" $arguments
+  expect 2 "^triview-thumbnailer: $why" "$thumbnailer" $arguments
+  grep -q '^usage: triview-thumbnailer' err || fail "$arguments: no usage line"
+done <<'CASES'
+-s 0 a b|-s takes N or WxH, 1 to 16384 a side
+-s 16385 a b|-s takes N or WxH
+-s 8x a b|-s takes N or WxH
+-s 8 a|INPUT and OUTPUT are needed
+-s 8 a b c|one INPUT and one OUTPUT, nothing more
+-x -s 8 a b|unknown option -x
+a b|-s SIZE is needed
+a b -s|-s needs a value
+-s 8 -t 0 a b|-t takes 1 to 3600 seconds
+CASES
+
+# A model made to be slow to draw (10922 triangles across the view, each
+# nearer in the middle and farther at its nearest corner than the last) is
+# given up at the time limit, and nothing is written.
+/usr/bin/python3 - >crossing.tri <<'MODEL'
+import math
+d, u = (-80 / 87.749, -30 / 87.749, 20 / 87.749), (30 / 85.44, -80 / 85.44, 0)
+v = (d[1] * u[2] - d[2] * u[1], d[2] * u[0] - d[0] * u[2], d[0] * u[1] - d[1] * u[0])
+for i in range(10922):
+    print("Triangle\n%d,90,200,0,0,0" % (i % 256))
+    for k in range(3):
+        across, up = 640 * math.cos(2 * math.pi * k / 3 + 0.3), 640 * math.sin(2 * math.pi * k / 3 + 0.3)
+        depth = -i * 100 / 10922 + 0.5 * (1 - i / 10922) * across
+        print(",".join("%.9g" % (o + d[m] * depth + across * u[m] + up * v[m]) for m, o in enumerate((160, 0, 0))) + ",0,0,0")
+MODEL
+started=$(date +%s)
+expect 1 '圖片沒能在 1 秒的時間上限內畫完' "$thumbnailer" -s 16384 -t 1 crossing.tri slow.png
+[ ! -e slow.png ] && [ $(($(date +%s) - started)) -lt 10 ] || fail "the time limit did not hold"
+
+# Triangles reaching far beyond the view from a corner in it, drawn with no
+# fit: OpenGL's picture. One whose corners differ by more than float holds,
+# where OpenGL's is not the triangle: the picture exact rational arithmetic
+# on its numbers gives.
+for far in 1e11 1e30; do
+  printf 'Triangle\n255,0,0,0,0,0\n0,0,0,0,0,0\n%s,0,0,0,0,0\n0,%s,0,0,0,0
+Triangle\n0,255,0,0,0,0\n0,0,0,0,0,0\n0,0,%s,0,0,0\n%s,0,0,0,0,0\n' "$far" "$far" "$far" "$far" >far.tri
+  "$viewer" --render gl.png --size 96x96 --transparent --renderer gl far.tri &&
+    "$viewer" --render soft.png --size 96x96 --transparent --renderer software far.tri &&
+    alike soft.png gl.png || fail "triangles reaching $far: the software picture is not OpenGL's"
 done
+printf 'Triangle\n255,0,0,0,0,0\n-0.000404684455,-7.57590897e+27,-0.0199777614,0,0,0
+-0.000505500939,3.99425652e+35,8.11332367e+21,0,0,0\n-0.000652852177,2828.99097,293.514526,0,0,0' >beyond.tri
+run --render beyond.png --size 64x64 --transparent --renderer software beyond.tri &&
+  same_picture beyond.png "$golden/beyond-float.png" || fail "a triangle beyond float: not its exact picture"
 
 # A model below float's normal range fills its thumbnail too.
 printf 'Triangle\n255,0,0,0,0,0\n0,0,0,0,0,0\n1e-40,0,0,0,0,0\n0,1e-40,0,0,0,0\n' >denormal.tri
@@ -134,19 +179,41 @@ expect 2 'standard output is closed' sh -c "exec '$viewer' --render - model.tri 
 expect 2 'not for a terminal' script -qec "'$viewer' --render - model.tri" /dev/null
 expect 2 'not for a terminal' script -qec "'$viewer' --render /dev/tty model.tri" /dev/null
 
-# Standard output on a FIFO whose reader takes nothing is given up after 10 s.
+# Standard output on a FIFO or a socket whose reader takes nothing is given
+# up after 10 s (the two at once).
 mkfifo stalled
 sleep 30 <stalled &
+reader=$!
+/usr/bin/python3 -c "import socket, subprocess, sys; a, b = socket.socketpair()
+p = subprocess.run(sys.argv[1:], stdout=a, stderr=subprocess.PIPE); sys.stderr.buffer.write(p.stderr)
+sys.exit(p.returncode)" "$viewer" --render - --format bmp model.tri 2>socket.err &
+socket=$!
 expect 1 '讀取端 10 秒沒有取走資料' sh -c "exec '$viewer' --render - --format bmp model.tri >stalled"
-kill $!
+kill $reader
+status=0
+wait $socket || status=$?
+[ "$status" -eq 1 ] && grep -q '讀取端 10 秒沒有取走資料' socket.err || fail "a socket not read: status $status"
 
-# A full disk: the report says so, and nothing is left on it.
+# Past the file size limit (ulimit -f): the report says so, an existing
+# picture is kept whole, and a new one leaves nothing.
+head -c 40000 /dev/urandom >limited.png && cp limited.png limited-before.png
+expect 1 'ulimit -f' sh -c "ulimit -f 16 && exec '$viewer' --render limited.png --format bmp model.tri"
+cmp -s limited.png limited-before.png || fail "past the size limit: the old picture was cut"
+expect 1 'ulimit -f' sh -c "ulimit -f 16 && exec '$thumbnailer' -s 1024 model.tri limited-new.png"
+[ ! -e limited-new.png ] && ! ls -A | grep -q '^\.triview-' || fail "past the size limit: a file was left"
+
+# A full disk: the report says so, nothing new is left on it, and a picture
+# that would not fit in place of the old one keeps the old one whole.
 if [ "$(id -u)" -eq 0 ]; then
   mkdir small
   status=0
-  unshare --mount sh -c "mount -t tmpfs -o size=16k none small && '$viewer' --render small/x.png \
-    --size 1000x1000 model.tri 2>err; status=\$?; ls -A small >left; exit \$status" || status=$?
-  [ "$status" -eq 1 ] && grep -q "'61'" err && [ ! -s left ] || fail "a full disk: status $status"
+  unshare --mount sh -c "mount -t tmpfs -o size=32k none small && '$viewer' --render small/x.png \
+    --size 1000x1000 '$examples/terrain.tri' 2>err && exit 3
+    head -c 16000 /dev/urandom >small/old.png && cp small/old.png old.png
+    '$thumbnailer' -s 1000 '$examples/terrain.tri' small/old.png 2>>err && exit 3
+    cmp -s small/old.png old.png && ls -A small >left" || status=$?
+  [ "$status" -eq 0 ] && [ "$(grep -c "'61'" err)" -eq 2 ] && [ "$(cat left)" = old.png ] ||
+    fail "a full disk: status $status, $(cat err)"
 fi
 
 # A signal while a new picture is written: the program ends by it, and
