@@ -15,9 +15,10 @@ namespace {
 // What happens to the file itself, through a symbolic link too.
 constexpr std::uint32_t kFileEvents
     = IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF;
-// What happens to a name in its folder: made, removed, renamed to or from.
+// What happens to a name in its folder: made, removed, renamed to or from;
+// and to the folder itself: removed or renamed.
 constexpr std::uint32_t kFolderEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO
-    | IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_ONLYDIR;
+    | IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 
 } // namespace
 
@@ -51,12 +52,30 @@ std::string FileFollower::follow(const std::string& file)
     m_file = file;
     const std::filesystem::path path(file);
     m_name = path.filename().string();
-    const std::string folder = path.has_parent_path() ? path.parent_path().string() : ".";
-    m_folderWatch = ::inotify_add_watch(m_inotify, folder.c_str(), kFolderEvents);
-    if (m_folderWatch < 0)
+    m_folder = path.has_parent_path() ? path.parent_path().string() : ".";
+    if (!watchFolder())
         return std::strerror(errno);
     watchFile();
     return {};
+}
+
+// Watches the file's folder or, while it is not there, the nearest folder
+// above it that is, to see the way back down made again. Answers false,
+// with errno, when no folder on the path can be watched.
+bool FileFollower::watchFolder()
+{
+    if (m_folderWatch >= 0) // already gone with its folder, or still to let go
+        ::inotify_rm_watch(m_inotify, std::exchange(m_folderWatch, -1));
+    std::filesystem::path folder(m_folder);
+    for (;;) {
+        m_folderWatch = ::inotify_add_watch(m_inotify, folder.c_str(), kFolderEvents);
+        m_watchingFolder = folder == m_folder;
+        if (m_folderWatch >= 0)
+            return true;
+        if ((errno != ENOENT && errno != ENOTDIR) || folder == "." || folder == folder.root_path())
+            return false;
+        folder = folder.has_parent_path() ? folder.parent_path() : ".";
+    }
 }
 
 // The name may stand for another file than before (renamed over, made
@@ -69,7 +88,7 @@ void FileFollower::watchFile()
 void FileFollower::readEvents()
 {
     alignas(inotify_event) char buffer[16 * (sizeof(inotify_event) + NAME_MAX + 1)];
-    bool relevant = false;
+    bool relevant = false, folderMoved = false;
     for (;;) {
         const ssize_t got = ::read(m_inotify, buffer, sizeof buffer);
         if (got <= 0)
@@ -80,8 +99,19 @@ void FileFollower::readEvents()
             const char* name = buffer + at + sizeof event;
             relevant = relevant || (event.mask & IN_Q_OVERFLOW) || event.wd == m_fileWatch
                 || (event.wd == m_folderWatch && event.len > 0 && m_name == name);
+            // The folder went, or something came where it was missing.
+            folderMoved = folderMoved
+                || (event.wd == m_folderWatch
+                    && ((event.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED))
+                        || (!m_watchingFolder && (event.mask & (IN_CREATE | IN_MOVED_TO)))));
             at += ssize_t(sizeof event + event.len);
         }
+    }
+    if (folderMoved) {
+        const bool wasWatchingFolder = m_watchingFolder;
+        watchFolder();
+        // Back: the file may have come with it, before the watch did.
+        relevant = relevant || (m_watchingFolder && !wasWatchingFolder);
     }
     if (!relevant)
         return;

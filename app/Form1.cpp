@@ -22,6 +22,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSysInfo>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
@@ -123,7 +124,7 @@ std::string briefly(const RuntimeError& error)
 
 // The first dropped item's name, as its bytes, when it is a local file: the
 // URL's own percent-encoded bytes, so that a name that is not UTF-8 stays
-// itself.
+// itself. A file: URL naming another host is that host's file, not ours.
 std::optional<std::string> droppedFile(const QMimeData* data)
 {
     if (data == nullptr || !data->hasUrls() || data->urls().isEmpty())
@@ -131,7 +132,10 @@ std::optional<std::string> droppedFile(const QMimeData* data)
     const QUrl url = data->urls().constFirst();
     const QByteArray name
         = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-    if (!url.isLocalFile() || name.isEmpty())
+    const QString host = url.host();
+    const bool here = host.isEmpty() || host == QLatin1String("localhost")
+        || host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0;
+    if (!url.isLocalFile() || !here || name.isEmpty())
         return std::nullopt;
     return name.toStdString();
 }

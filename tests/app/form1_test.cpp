@@ -5,13 +5,16 @@
 #include "ScriptedRuntime.h"
 #include "TempFile.h"
 #include "app/CommandLine.h"
+#include "app/FileFollower.h"
 #include "app/Form1.h"
 #include "app/FrameImage.h"
 #include "app/PictureBox.h"
+#include "app/PictureEncoder.h"
 #include "app/RenderPicture.h"
 #include "app/WindowFigures.h"
 #include "render/DeviceSeam.h"
 #include "render/SoftwareDevice.h"
+#include "runtime/ShownSafely.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -415,6 +418,18 @@ std::string contents(const std::string& file)
     return { std::istreambuf_iterator<char>(in), {} };
 }
 
+TEST(Picture, APictureTooLargeToDrawAtOnceIsDrawnInBandsAsAWhole)
+{
+    test::TempDir dir;
+    const PictureRequest request { TRIVIEW_EXAMPLES_DIR "/terrain.tri", { 2100, 2100 },
+        kStartDistance, { 0, 1, 0 }, 0.6f, false, false, D3DDEVTYPE_REF };
+    Direct3DObjects whole, banded; // two bands: 1997 rows and 103
+    const QImage expected = frameImage(drawPicture(request, newDirectX8, whole));
+    const std::string file = dir.path() / "banded.png";
+    ASSERT_EQ(renderPicture(request, file, "png", makePictureEncoder, newDirectX8, banded), 0);
+    EXPECT_EQ(QImage(QString::fromStdString(file)).convertToFormat(expected.format()), expected);
+}
+
 TEST(Form1, ADroppedFileOpensAsIfTypedAndOneThatFailsKeepsTheModel)
 {
     test::TempDir dir;
@@ -440,6 +455,8 @@ TEST(Form1, ADroppedFileOpensAsIfTypedAndOneThatFailsKeepsTheModel)
         return "file://" + QByteArray::fromStdString(file).toPercentEncoding("/");
     };
     EXPECT_FALSE(drop("https://example.org/model.tri"));
+    EXPECT_FALSE(drop("trash:/model.tri")); // no host, but not a file
+    EXPECT_FALSE(drop("file://elsewhere.example" + uri(cube).mid(7))); // another host's
     EXPECT_EQ(h.runtime.messages.size(), 1u); // the demonstration's warning alone
 
     const QImage cubePicture = rendered(cube, h.form);
@@ -448,6 +465,9 @@ TEST(Form1, ADroppedFileOpensAsIfTypedAndOneThatFailsKeepsTheModel)
     EXPECT_EQ(h.runtime.messages[1].text, "您的3D模組總共由 12個三角形組成的!");
     EXPECT_EQ(h.form.ModelFileName, odd);
     EXPECT_TRUE(eventually([&] { return h.frame() == cubePicture; }));
+    // What a screen reader hears follows the model dropped.
+    EXPECT_EQ(h.form.Picture1->accessibleName().toStdString(), shownSafely("m\xff b\n.tri"));
+    EXPECT_EQ(h.form.Picture1->accessibleDescription().toStdString().substr(0, 15), "12 個三角形");
 
     ASSERT_TRUE(drop(uri(bad) + "\r\n" + uri(odd))); // several: the first
     ASSERT_EQ(h.runtime.messages.size(), 4u); // counted, then failing as at start-up
@@ -464,42 +484,75 @@ TEST(Form1, AFollowedFileIsReadAgainWhenItChangesAndAFailedReadKeepsTheModel)
 {
     test::TempDir dir;
     const std::string examples = TRIVIEW_EXAMPLES_DIR "/";
-    const std::string file = dir.write("model.tri", contents(examples + "cube.tri"));
+    const std::filesystem::path folder = dir.path() / "models";
+    const std::string file = folder / "model.tri";
+    const auto write = [&](const std::filesystem::path& to, std::string_view text) {
+        std::ofstream(to, std::ios::binary | std::ios::app) << text;
+    };
+    std::filesystem::create_directory(folder);
+    write(file, contents(examples + "cube.tri"));
     Harness h({ file }), unasked({ file }); // without --watch nothing is followed
     h.form.followModelFile();
     h.form.load();
     unasked.form.load();
     ASSERT_TRUE(eventually([&] { return !unasked.frame().isNull(); }));
     const QImage unchanged = unasked.frame();
-    const auto writeAs = [&](const std::string& model, bool replacing) {
-        const std::string text = model.empty() ? "Triangle\n255,0,0,0,0,0\n0,0" : contents(model);
-        if (replacing) // as editors save: a new file renamed over the old
-            std::filesystem::rename(dir.write("new.tri", text), file);
-        else
-            dir.write("model.tri", text);
-    };
+    enum class How { InPlace, Renamed, Removed, Slowly, FolderRemade };
+    const std::string triangle = "Triangle\n255,0,0,0,0,0\n0,0,0,0,0,0\n0,300,0,0,0,0\n";
     const struct
     {
-        const char* model; // "" half-written, nullptr removed
-        bool replacing;
+        std::string model; // an example's name, or a model's text
+        How how;
         const char* title; // what the title adds
     } steps[] = {
-        { "sphere.tri", false, "" },
-        { "terrain.tri", true, "" },
-        { "", false, " — 執行階段錯誤 '62': 輸入超過檔案結尾,第 3 行" },
-        { "cube.tri", false, "" },
-        { nullptr, false, " — 執行階段錯誤 '53': 找不到檔案" },
-        { "sphere.tri", true, "" },
+        { "sphere.tri", How::InPlace, "" },
+        { "terrain.tri", How::Renamed, "" }, // as editors save: a new file renamed over it
+        { "Triangle\n255,0,0,0,0,0\n0,0", How::InPlace,
+            " — 執行階段錯誤 '62': 輸入超過檔案結尾,第 3 行" },
+        { "cube.tri", How::InPlace, "" },
+        { "", How::Removed, " — 執行階段錯誤 '53': 找不到檔案" },
+        { "sphere.tri", How::Renamed, "" },
+        { triangle + "300,0,0,0,0,0", How::InPlace, "" },
+        { triangle + "-300,0,0,0,0,0", How::InPlace, "" }, // as many triangles, other corners
+        { "terrain.tri", How::Slowly, "" }, // over more than the quiet time, read whole
+        { "cube.tri", How::FolderRemade, "" },
     };
     QImage shown = h.frame();
     for (const auto& step : steps) {
-        const std::string model = step.model && *step.model ? examples + step.model : "";
-        SCOPED_TRACE(step.model ? model : "removed");
-        const QImage expected = model.empty() ? shown : rendered(model, h.form);
-        if (step.model)
-            writeAs(model, step.replacing);
-        else
+        SCOPED_TRACE(step.model);
+        const std::string text
+            = step.model.ends_with(".tri") ? contents(examples + step.model) : step.model;
+        const std::string expectedModel = dir.write("expected.tri", text);
+        const QImage expected = *step.title ? shown : rendered(expectedModel, h.form);
+        std::filesystem::remove(dir.path() / "new.tri");
+        switch (step.how) {
+        case How::InPlace:
+            std::filesystem::resize_file(file, 0);
+            write(file, text);
+            break;
+        case How::Renamed:
+            write(dir.path() / "new.tri", text);
+            std::filesystem::rename(dir.path() / "new.tri", file);
+            break;
+        case How::Removed:
             std::filesystem::remove(file);
+            break;
+        case How::Slowly: // each piece sooner than the quiet time, all of them later
+            std::filesystem::resize_file(file, 0);
+            for (std::size_t piece = 0; piece < 8; ++piece) {
+                const std::size_t from = piece * text.size() / 8;
+                write(file, text.substr(from, (piece + 1) * text.size() / 8 - from));
+                QTest::qWait(FileFollower::kQuietMs / 4);
+                EXPECT_FALSE(h.form.windowTitle().contains("'62'")) << "read half-written";
+            }
+            break;
+        case How::FolderRemade:
+            std::filesystem::remove_all(folder);
+            EXPECT_TRUE(eventually([&] { return h.form.windowTitle().contains("'76'"); }));
+            std::filesystem::create_directory(folder);
+            write(file, text);
+            break;
+        }
         const QString title = QStringLiteral("天才Tovan3D模型秀圖") + QString::fromUtf8(step.title);
         EXPECT_TRUE(eventually([&] { return h.form.windowTitle() == title; }))
             << h.form.windowTitle().toStdString();
@@ -507,6 +560,8 @@ TEST(Form1, AFollowedFileIsReadAgainWhenItChangesAndAFailedReadKeepsTheModel)
         shown = h.frame();
     }
     EXPECT_EQ(h.runtime.messages.size(), 1u); // the first count alone
+    // What a screen reader hears follows the model read again.
+    EXPECT_EQ(h.form.Picture1->accessibleDescription().toStdString().substr(0, 15), "12 個三角形");
     QTest::qWait(300); // time enough for a read and a tick
     EXPECT_EQ(unasked.frame(), unchanged);
 }
