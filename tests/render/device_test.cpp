@@ -138,11 +138,12 @@ TEST_P(DeviceBuffers, DrawsPastTheBufferOutsideASceneOrAfterItsReleaseAreRefused
 
 // Scenes given straight in clip space (every transform the identity) on a 4
 // by 4 back buffer cleared blue, by each backend alike: which pixels each
-// rule covers, row by row, 'r' red, 'k' black, '.' the clear colour.
+// rule covers, row by row, 'r' red, 'g' green (a second triangle's, where it
+// has one), 'k' black, '.' the clear colour.
 struct DeviceDraws : testing::TestWithParam<std::uint32_t>, test::DeviceRig
 {
-    std::string draw(
-        const std::vector<D3DVECTOR>& vertices, std::uint32_t cull, bool lighting = false)
+    std::string draw(const std::vector<D3DVECTOR>& vertices, std::uint32_t cull,
+        bool lighting = false, bool secondGreen = false)
     {
         target.pixels = { 4, 4 };
         std::shared_ptr<Direct3DVertexBuffer8> buffer;
@@ -155,7 +156,7 @@ struct DeviceDraws : testing::TestWithParam<std::uint32_t>, test::DeviceRig
             {
                 D3DVECTOR position;
                 D3DCOLOR colour;
-            } red { vertices[i], 0xFFFF0000 };
+            } red { vertices[i], secondGreen && i >= 3 ? 0xFF00FF00 : 0xFFFF0000 };
             D3DVertexBuffer8SetData(buffer.get(), std::int32_t(i * kVertexStride), 16, 0, &red);
         }
         Direct3DDevice8& device = *d3d.D3DDevice;
@@ -173,7 +174,10 @@ struct DeviceDraws : testing::TestWithParam<std::uint32_t>, test::DeviceRig
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 4; ++x) {
                 const QRgb pixel = target.frame.pixel(x, y);
-                rows += pixel == qRgb(255, 0, 0) ? 'r' : pixel == qRgb(0, 0, 0) ? 'k' : '.';
+                rows += pixel == qRgb(255, 0, 0) ? 'r'
+                    : pixel == qRgb(0, 255, 0)   ? 'g'
+                    : pixel == qRgb(0, 0, 0)     ? 'k'
+                                                 : '.';
             }
         return rows;
     }
@@ -192,6 +196,11 @@ TEST_P(DeviceDraws, CullingLightingClippingAndTheFillRule)
     // Depth from -0.5 at the left to 0.5 at the right: in front of the near
     // plane, the left half is cut away.
     const std::vector<D3DVECTOR> nearPlane { { -1, -1, -0.5f }, { -1, 3, -0.5f }, { 3, -1, 1.5f } };
+    // Two triangles far wider than the view, below and above a level edge
+    // through the second row's pixel centres, which the one below owns (its
+    // top edge), though drawn first.
+    const std::vector<D3DVECTOR> sharedFarEdge { { 100, 0.25f, 0.5f }, { -100, 0.25f, 0.5f },
+        { 0, -100, 0.5f }, { -100, 0.25f, 0.5f }, { 100, 0.25f, 0.5f }, { 0, 100, 0.5f } };
     const struct
     {
         const char* scene;
@@ -199,6 +208,7 @@ TEST_P(DeviceDraws, CullingLightingClippingAndTheFillRule)
         std::uint32_t cull;
         bool lighting;
         std::string expected;
+        bool secondGreen = false;
     } cases[] = {
         { "clockwise, culling none", clockwise, D3DCULL_NONE, false, all },
         { "clockwise, culling counter-clockwise", clockwise, D3DCULL_CCW, false, all },
@@ -208,9 +218,11 @@ TEST_P(DeviceDraws, CullingLightingClippingAndTheFillRule)
         { "lit with no lights", clockwise, D3DCULL_NONE, true, std::string(16, 'k') },
         { "edges on pixel centres", { a, b, c, a, c, d }, D3DCULL_NONE, false, "rr..rr.........." },
         { "across the near plane", nearPlane, D3DCULL_NONE, false, "..rr..rr..rr..rr" },
+        { "an edge far beyond the view on pixel centres", sharedFarEdge, D3DCULL_NONE, false,
+            "ggggrrrrrrrrrrrr", true },
     };
     for (const auto& s : cases)
-        EXPECT_EQ(draw(s.vertices, s.cull, s.lighting), s.expected) << s.scene;
+        EXPECT_EQ(draw(s.vertices, s.cull, s.lighting, s.secondGreen), s.expected) << s.scene;
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DeviceDraws, testing::ValuesIn(test::kBackends),
