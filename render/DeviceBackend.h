@@ -71,7 +71,8 @@ public:
     // The back buffer's pixels, into frame (whose size and alpha are set).
     virtual void read(Frame& frame) = 0;
     // From now on, a draw still going when deadline passes raises 18, where
-    // the backend can stop inside a draw; none: draws take what they take.
+    // the backend can stop inside a draw (the software rasteriser); none:
+    // draws take what they take.
     virtual void setDeadline(const std::optional<Deadline>& deadline) { (void)deadline; }
     // A copy of a new buffer of length bytes on the backend's side, or none
     // where it draws from the buffer's own bytes; D3DERR_OUTOFVIDEOMEMORY

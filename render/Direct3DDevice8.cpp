@@ -227,8 +227,6 @@ HRESULT Direct3DDevice8::DrawPrimitive(
             row[1] = static_cast<float>((row[1] - middle * row[3]) * stretch);
     }
 
-    if (m_deadline)
-        m_deadline->check();
     const DrawState state { transform, m_lighting, m_zEnable == D3DZB_TRUE && m_hasDepthBuffer,
         m_cullMode };
     m_backend->draw(state, *stream, startVertex, 3 * primitiveCount);
@@ -243,7 +241,6 @@ void Direct3DDevice8::setBand(int pictureHeight, int top)
 
 void Direct3DDevice8::setDeadline(const std::optional<Deadline>& deadline)
 {
-    m_deadline = deadline;
     m_backend->setDeadline(deadline);
 }
 

@@ -65,8 +65,9 @@ public:
     // below the picture's last stay clear. pictureHeight 0 goes back to the
     // whole picture.
     void setBand(int pictureHeight, int top);
-    // From now on, a draw raises 18 once deadline has passed, before it
-    // starts or, in software, as it goes; none lets draws take their time.
+    // From now on, a draw in software raises 18 as soon as deadline has
+    // passed (OpenGL's draws cannot be stopped halfway); none lets draws take
+    // their time.
     void setDeadline(const std::optional<Deadline>& deadline);
 
 private:
@@ -91,7 +92,6 @@ private:
     D3DMATRIX m_world, m_view, m_projection;
     int m_pictureHeight = 0, m_bandTop = 0; // the band drawn, when not the whole picture
     std::weak_ptr<Direct3DVertexBuffer8> m_stream;
-    std::optional<Deadline> m_deadline;
 };
 
 } // namespace triview

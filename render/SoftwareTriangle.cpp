@@ -40,13 +40,26 @@ bool isEmpty(const PixelRect& r)
 
 } // namespace
 
+namespace {
+
+// Rounds half away from zero, as std::llround does, without its call: a
+// value within the guard band fits 64 bits, and truncating it is exact.
+std::int64_t rounded(double value)
+{
+    const auto whole = static_cast<std::int64_t>(value);
+    const double fraction = value - static_cast<double>(whole);
+    return whole + (fraction >= 0.5) - (fraction <= -0.5);
+}
+
+} // namespace
+
 SnappedTriangle::Corner SnappedTriangle::snap(const ClipVertex& c, PixelSize size)
 {
     const double invW = 1.0 / c.w;
     const double x = (c.x * invW + 1.0) * 0.5 * size.width;
     const double y = (1.0 - c.y * invW) * 0.5 * size.height;
-    return { std::llround(x * kSubpixels), std::llround(y * kSubpixels), float(c.z * invW),
-        float(invW), float(c.r * invW), float(c.g * invW), float(c.b * invW) };
+    return { rounded(x * kSubpixels), rounded(y * kSubpixels), float(c.z * invW), float(invW),
+        float(c.r * invW), float(c.g * invW), float(c.b * invW) };
 }
 
 std::optional<SnappedTriangle> SnappedTriangle::make(const ClipVertex& p, const ClipVertex& q,

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace triview {
 namespace {
@@ -143,7 +144,7 @@ TEST_P(DeviceBuffers, DrawsPastTheBufferOutsideASceneOrAfterItsReleaseAreRefused
 struct DeviceDraws : testing::TestWithParam<std::uint32_t>, test::DeviceRig
 {
     std::string draw(const std::vector<D3DVECTOR>& vertices, std::uint32_t cull,
-        bool lighting = false, bool secondGreen = false)
+        bool lighting = false, bool secondGreen = false, bool depth = false)
     {
         target.pixels = { 4, 4 };
         std::shared_ptr<Direct3DVertexBuffer8> buffer;
@@ -162,8 +163,9 @@ struct DeviceDraws : testing::TestWithParam<std::uint32_t>, test::DeviceRig
         Direct3DDevice8& device = *d3d.D3DDevice;
         device.SetRenderState(D3DRS_CULLMODE, cull);
         device.SetRenderState(D3DRS_LIGHTING, lighting);
-        device.SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
-        device.Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+        device.SetRenderState(D3DRS_ZENABLE, depth);
+        device.Clear(
+            0, nullptr, D3DCLEAR_TARGET | (depth ? D3DCLEAR_ZBUFFER : 0), 0xFF0000FF, 1.0f, 0);
         device.BeginScene();
         device.SetStreamSource(0, buffer, kVertexStride);
         device.SetVertexShader(kVertexFormat);
@@ -199,6 +201,10 @@ TEST_P(DeviceDraws, CullingLightingClippingAndTheFillRule)
     // Two triangles far wider than the view, below and above a level edge
     // through the second row's pixel centres, which the one below owns (its
     // top edge), though drawn first.
+    // The first triangle, 65534 with no area, and the first again.
+    std::vector<D3DVECTOR> tieAfterMany(clockwise);
+    tieAfterMany.resize(3 * 65535);
+    tieAfterMany.insert(tieAfterMany.end(), clockwise.begin(), clockwise.end());
     const std::vector<D3DVECTOR> sharedFarEdge { { 100, 0.25f, 0.5f }, { -100, 0.25f, 0.5f },
         { 0, -100, 0.5f }, { -100, 0.25f, 0.5f }, { 100, 0.25f, 0.5f }, { 0, 100, 0.5f } };
     const struct
@@ -209,6 +215,7 @@ TEST_P(DeviceDraws, CullingLightingClippingAndTheFillRule)
         bool lighting;
         std::string expected;
         bool secondGreen = false;
+        bool depth = false;
     } cases[] = {
         { "clockwise, culling none", clockwise, D3DCULL_NONE, false, all },
         { "clockwise, culling counter-clockwise", clockwise, D3DCULL_CCW, false, all },
@@ -220,9 +227,14 @@ TEST_P(DeviceDraws, CullingLightingClippingAndTheFillRule)
         { "across the near plane", nearPlane, D3DCULL_NONE, false, "..rr..rr..rr..rr" },
         { "an edge far beyond the view on pixel centres", sharedFarEdge, D3DCULL_NONE, false,
             "ggggrrrrrrrrrrrr", true },
+        // Through the depth test the later of two in one plane wins, even
+        // the 65536th triangle of a draw over the first.
+        { "a tie won by the later", tieAfterMany, D3DCULL_NONE, false, std::string(16, 'g'), true,
+            true },
     };
     for (const auto& s : cases)
-        EXPECT_EQ(draw(s.vertices, s.cull, s.lighting, s.secondGreen), s.expected) << s.scene;
+        EXPECT_EQ(draw(s.vertices, s.cull, s.lighting, s.secondGreen, s.depth), s.expected)
+            << s.scene;
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DeviceDraws, testing::ValuesIn(test::kBackends),
