@@ -2,6 +2,7 @@
 // its buffers. What the device draws is the frame tests' business.
 #include "DeviceRig.h"
 
+#include <QPainter>
 #include <array>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -235,6 +236,48 @@ TEST_P(DeviceDraws, CullingLightingClippingAndTheFillRule)
     for (const auto& s : cases)
         EXPECT_EQ(draw(s.vertices, s.cull, s.lighting, s.secondGreen, s.depth), s.expected)
             << s.scene;
+}
+
+TEST_P(DeviceDraws, TiesInDepthGoToTheLaterTriangleInEveryTile)
+{
+    // In one plane: the left half red in a first draw; then in a second the
+    // whole green and the right half blue. Each tie goes to the later: green
+    // on the left, blue on the right, also in the tiles the halves share.
+    target.pixels = { 64, 64 };
+    ASSERT_EQ(init(GetParam()), vbTrue);
+    const struct
+    {
+        D3DVECTOR position;
+        D3DCOLOR colour;
+    } vertices[] = {
+        { { 0, -10, 0.5f }, 0xFFFF0000 },
+        { { -10, 0, 0.5f }, 0xFFFF0000 },
+        { { 0, 10, 0.5f }, 0xFFFF0000 },
+        { { -10, -10, 0.5f }, 0xFF00FF00 },
+        { { 0, 10, 0.5f }, 0xFF00FF00 },
+        { { 10, -10, 0.5f }, 0xFF00FF00 },
+        { { 0, -10, 0.5f }, 0xFF0000FF },
+        { { 0, 10, 0.5f }, 0xFF0000FF },
+        { { 10, 0, 0.5f }, 0xFF0000FF },
+    };
+    std::shared_ptr<Direct3DVertexBuffer8> buffer;
+    Direct3DDevice8& device = *d3d.D3DDevice;
+    ASSERT_EQ(device.CreateVertexBuffer(sizeof vertices, 0, kVertexFormat, 0, buffer), D3D_OK);
+    D3DVertexBuffer8SetData(buffer.get(), 0, sizeof vertices, 0, vertices);
+    device.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device.SetRenderState(D3DRS_LIGHTING, 0);
+    device.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    device.BeginScene();
+    device.SetStreamSource(0, buffer, kVertexStride);
+    device.SetVertexShader(kVertexFormat);
+    device.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1);
+    device.DrawPrimitive(D3DPT_TRIANGLELIST, 3, 2);
+    device.EndScene();
+    device.Present(nullptr, nullptr, nullptr, nullptr);
+    QImage expected(64, 64, target.frame.format());
+    expected.fill(QColor(0, 0, 255));
+    QPainter(&expected).fillRect(0, 0, 32, 64, QColor(0, 255, 0));
+    EXPECT_EQ(target.frame, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DeviceDraws, testing::ValuesIn(test::kBackends),
