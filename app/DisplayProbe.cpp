@@ -1,5 +1,6 @@
 #include "app/DisplayProbe.h"
 
+#include "runtime/FileDescriptor.h"
 #include "runtime/ShownSafely.h"
 
 #include <QDir>
@@ -61,7 +62,8 @@ std::string waylandProblem(const std::string& display)
         return shown + " does not answer";
     address.sun_family = AF_UNIX;
     path.copy(address.sun_path, path.size());
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const FileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    const int fd = socket.get();
     if (fd < 0)
         return shown + " does not answer";
     const std::uint32_t sync[] = { 1, 12u << 16 | 0, 2 }; // 12 bytes long
@@ -75,7 +77,6 @@ std::string waylandProblem(const std::string& display)
     std::uint32_t header[2] = {};
     const bool answered
         = ready > 0 && ::recv(fd, header, sizeof header, MSG_WAITALL) == sizeof header;
-    ::close(fd);
     if (answered)
         return {};
     if (asked && ready == 0)

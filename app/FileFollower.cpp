@@ -32,23 +32,21 @@ FileFollower::FileFollower(QObject* parent)
 
 FileFollower::~FileFollower()
 {
-    m_notifier.reset();
-    if (m_inotify >= 0)
-        ::close(m_inotify);
+    m_notifier.reset(); // before the descriptor it watches
 }
 
 std::string FileFollower::follow(const std::string& file)
 {
-    if (m_inotify < 0) {
-        m_inotify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (m_inotify < 0)
+    if (!m_inotify.isOpen()) {
+        m_inotify = FileDescriptor(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+        if (!m_inotify.isOpen())
             return std::strerror(errno);
-        m_notifier = std::make_unique<QSocketNotifier>(m_inotify, QSocketNotifier::Read);
+        m_notifier = std::make_unique<QSocketNotifier>(m_inotify.get(), QSocketNotifier::Read);
         connect(m_notifier.get(), &QSocketNotifier::activated, this, &FileFollower::readEvents);
     }
     for (int* watch : { &m_folderWatch, &m_fileWatch })
         if (*watch >= 0)
-            ::inotify_rm_watch(m_inotify, std::exchange(*watch, -1));
+            ::inotify_rm_watch(m_inotify.get(), std::exchange(*watch, -1));
     m_file = file;
     const std::filesystem::path path(file);
     m_name = path.filename().string();
@@ -65,10 +63,10 @@ std::string FileFollower::follow(const std::string& file)
 bool FileFollower::watchFolder()
 {
     if (m_folderWatch >= 0) // already gone with its folder, or still to let go
-        ::inotify_rm_watch(m_inotify, std::exchange(m_folderWatch, -1));
+        ::inotify_rm_watch(m_inotify.get(), std::exchange(m_folderWatch, -1));
     std::filesystem::path folder(m_folder);
     for (;;) {
-        m_folderWatch = ::inotify_add_watch(m_inotify, folder.c_str(), kFolderEvents);
+        m_folderWatch = ::inotify_add_watch(m_inotify.get(), folder.c_str(), kFolderEvents);
         m_watchingFolder = folder == m_folder;
         if (m_folderWatch >= 0)
             return true;
@@ -82,7 +80,7 @@ bool FileFollower::watchFolder()
 // again): watched anew, the same watch when it is the same file.
 void FileFollower::watchFile()
 {
-    m_fileWatch = ::inotify_add_watch(m_inotify, m_file.c_str(), kFileEvents);
+    m_fileWatch = ::inotify_add_watch(m_inotify.get(), m_file.c_str(), kFileEvents);
 }
 
 void FileFollower::readEvents()
@@ -90,7 +88,7 @@ void FileFollower::readEvents()
     alignas(inotify_event) char buffer[16 * (sizeof(inotify_event) + NAME_MAX + 1)];
     bool relevant = false, folderMoved = false;
     for (;;) {
-        const ssize_t got = ::read(m_inotify, buffer, sizeof buffer);
+        const ssize_t got = ::read(m_inotify.get(), buffer, sizeof buffer);
         if (got <= 0)
             break;
         for (ssize_t at = 0; at < got;) {

@@ -6,6 +6,8 @@
 // own bytes, so that any name works.
 #pragma once
 
+#include "runtime/FileDescriptor.h"
+
 #include <QObject>
 #include <QTimer>
 #include <memory>
@@ -37,7 +39,7 @@ private:
     bool watchFolder();
     void watchFile();
 
-    int m_inotify = -1;
+    FileDescriptor m_inotify;
     std::unique_ptr<QSocketNotifier> m_notifier;
     QTimer m_quiet;
     std::string m_file, m_name, m_folder;

@@ -1,5 +1,6 @@
 #include "app/OutputFile.h"
 
+#include "runtime/FileDescriptor.h"
 #include "runtime/RuntimeError.h"
 
 #include <algorithm>
@@ -11,8 +12,8 @@
 #include <optional>
 #include <poll.h>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <sys/random.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,34 +40,6 @@ constexpr std::string_view kOverSizeLimit = "檔案會超過這個程式能寫�
                                                     : std::string_view();
     throw RuntimeError(number, output, 0, std::string(why));
 }
-
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd)
-        : m_fd(fd)
-    { }
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    int get() const { return m_fd; }
-    // Closes now; answers errno, or 0 (a network file system may report a
-    // failed write only here).
-    int close()
-    {
-        const int result = ::close(m_fd);
-        m_fd = -1;
-        return result == 0 ? 0 : errno;
-    }
-
-private:
-    int m_fd;
-};
 
 // How long a reader that takes nothing, or another writer's lock, may keep
 // a picture waiting before it is given up.
@@ -213,7 +186,7 @@ void writeInPlace(const std::string& output, std::string_view bytes)
     // Not blocking, so that a FIFO nobody reads is refused at once rather
     // than waited on for ever. O_CREAT without O_EXCL: a dangling link gets
     // its target made.
-    Descriptor file(
+    FileDescriptor file(
         ::open(output.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC | O_NONBLOCK, 0666));
     FileStatus status {};
     if (file.get() < 0) {
@@ -277,7 +250,7 @@ void writeNew(const std::string& output, std::string_view bytes)
                                                           : output.substr(0, slash);
     const HeldSignals held;
     std::string temporary;
-    Descriptor file(createUnique(folder, temporary));
+    FileDescriptor file(createUnique(folder, temporary));
     if (file.get() < 0)
         raiseFor(errno, output);
     int error = writeAll(file.get(), bytes);
@@ -325,7 +298,8 @@ bool isTerminal(const std::string& output)
     FileStatus status {};
     if (::stat(output.c_str(), &status) != 0 || !S_ISCHR(status.st_mode))
         return false;
-    const Descriptor device(::open(output.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    const FileDescriptor device(
+        ::open(output.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     return device.get() >= 0 && ::isatty(device.get()) == 1;
 }
 
@@ -333,7 +307,7 @@ void writeOutput(const std::string& output, std::string_view bytes)
 {
     const SizeLimitAsError sizeLimit;
     if (output == "-") {
-        const Descriptor own(standardOutput());
+        const FileDescriptor own(standardOutput());
         if (const int error = writeAll(own.get() >= 0 ? own.get() : STDOUT_FILENO, bytes);
             error != 0)
             raiseFor(error, "-");

@@ -39,21 +39,19 @@ using FileStatus = struct stat;
 // opened (opening a FIFO would let a writer waiting on it go) and again
 // after, in case another file took its name meanwhile; the open does not
 // wait, should it be a FIFO by then.
-int openRegularFile(const std::string& fileName, std::uint64_t& size)
+FileDescriptor openRegularFile(const std::string& fileName, std::uint64_t& size)
 {
     FileStatus named {}, opened {};
     if (::stat(fileName.c_str(), &named) != 0 || !S_ISREG(named.st_mode))
         raiseOpenError(fileName);
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    FileDescriptor file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!file.isOpen())
         raiseOpenError(fileName);
-    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_dev != named.st_dev
-        || opened.st_ino != named.st_ino) {
-        ::close(fd);
+    if (::fstat(file.get(), &opened) != 0 || !S_ISREG(opened.st_mode)
+        || opened.st_dev != named.st_dev || opened.st_ino != named.st_ino)
         throw RuntimeError(err::PathFileAccess, fileName, 0);
-    }
     size = static_cast<std::uint64_t>(opened.st_size);
-    return fd;
+    return file;
 }
 
 std::unique_ptr<char[]> newWindow(std::size_t capacity, const std::string& fileName)
@@ -73,14 +71,9 @@ FileWindow::FileWindow(std::string fileName, std::size_t windowBytes)
     , m_capacity(std::max<std::size_t>(windowBytes, 32))
 {
     m_fd = openRegularFile(m_fileName, m_fileSize);
-    try {
-        m_window = newWindow(m_capacity, m_fileName);
-        std::size_t start = 0;
-        moveOn(start, Holes::Read);
-    } catch (...) {
-        ::close(m_fd);
-        throw;
-    }
+    m_window = newWindow(m_capacity, m_fileName);
+    std::size_t start = 0;
+    moveOn(start, Holes::Read);
 }
 
 FileWindow::FileWindow(std::string fileName, std::string text, std::size_t windowBytes)
@@ -94,30 +87,11 @@ FileWindow::FileWindow(std::string fileName, std::string text, std::size_t windo
     moveOn(start, Holes::Read);
 }
 
-FileWindow::~FileWindow()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
-FileWindow::FileWindow(FileWindow&& other) noexcept
-    : m_fileName(std::move(other.m_fileName))
-    , m_fd(std::exchange(other.m_fd, -1))
-    , m_text(std::move(other.m_text))
-    , m_fileSize(other.m_fileSize)
-    , m_window(std::move(other.m_window))
-    , m_capacity(other.m_capacity)
-    , m_size(other.m_size)
-    , m_windowOffset(other.m_windowOffset)
-    , m_before(other.m_before)
-    , m_exhausted(other.m_exhausted)
-{ }
-
 std::uint64_t FileWindow::dataFrom(std::uint64_t offset) const
 {
-    if (m_fd < 0 || offset >= m_fileSize)
+    if (!m_fd.isOpen() || offset >= m_fileSize)
         return std::min(offset, m_fileSize);
-    const off_t data = ::lseek(m_fd, static_cast<off_t>(offset), SEEK_DATA);
+    const off_t data = ::lseek(m_fd.get(), static_cast<off_t>(offset), SEEK_DATA);
     // No data after offset: a hole to the end. Another failure (a file
     // system that cannot tell): all of it is data.
     if (data < 0)
@@ -127,7 +101,7 @@ std::uint64_t FileWindow::dataFrom(std::uint64_t offset) const
 
 FileWindow::Read FileWindow::read(std::uint64_t offset, char* into, std::size_t bytes, Holes holes)
 {
-    if (m_fd < 0) {
+    if (!m_fd.isOpen()) {
         if (offset >= m_text.size())
             return { 0, false };
         const std::size_t copied = std::min<std::size_t>(bytes, m_text.size() - offset);
@@ -151,12 +125,12 @@ FileWindow::Read FileWindow::read(std::uint64_t offset, char* into, std::size_t 
             offset += zeros;
             continue;
         }
-        off_t hole = ::lseek(m_fd, static_cast<off_t>(offset), SEEK_HOLE);
+        off_t hole = ::lseek(m_fd.get(), static_cast<off_t>(offset), SEEK_HOLE);
         if (hole <= static_cast<off_t>(offset))
             hole = static_cast<off_t>(m_fileSize);
         const auto run = static_cast<std::size_t>(
             std::min<std::uint64_t>(wanted, static_cast<std::uint64_t>(hole) - offset));
-        const ssize_t got = ::pread(m_fd, into + done, run, static_cast<off_t>(offset));
+        const ssize_t got = ::pread(m_fd.get(), into + done, run, static_cast<off_t>(offset));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)

@@ -7,6 +7,8 @@
 // zeros holds can have long holes passed over altogether.
 #pragma once
 
+#include "runtime/FileDescriptor.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -31,8 +33,7 @@ public:
     // Text in memory, read through the same window; fileName names it in
     // errors.
     FileWindow(std::string fileName, std::string text, std::size_t windowBytes);
-    ~FileWindow();
-    FileWindow(FileWindow&& other) noexcept;
+    FileWindow(FileWindow&& other) noexcept = default;
     FileWindow& operator=(FileWindow&&) = delete;
 
     const std::string& fileName() const { return m_fileName; }
@@ -72,7 +73,7 @@ private:
     Read read(std::uint64_t offset, char* into, std::size_t bytes, Holes holes);
 
     std::string m_fileName;
-    int m_fd = -1; // or, for text in memory:
+    FileDescriptor m_fd; // or, for text in memory:
     std::string m_text;
     std::uint64_t m_fileSize = 0;
 
