@@ -1,6 +1,6 @@
 #include "app/EventDispatcher.h"
 
-#include "app/RuntimeServices.h"
+#include "runtime/RuntimeServices.h"
 #include "runtime/RuntimeError.h"
 
 #include <new>

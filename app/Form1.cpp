@@ -3,7 +3,7 @@
 #include "app/Controls.h"
 #include "app/Fonts.h"
 #include "app/PictureBox.h"
-#include "app/RuntimeServices.h"
+#include "runtime/RuntimeServices.h"
 #include "app/StartUp.h"
 #include "app/WindowFigures.h"
 #include "model/DemoModel.h"

@@ -2,7 +2,7 @@
 // QCoreApplication::processEvents.
 #pragma once
 
-#include "app/RuntimeServices.h"
+#include "runtime/RuntimeServices.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "app/RenderPicture.h"
 
 #include "app/OutputFile.h"
-#include "app/RuntimeServices.h"
+#include "runtime/RuntimeServices.h"
 #include "app/StartUp.h"
 #include "model/DemoModel.h"
 #include "model/TriReader.h"

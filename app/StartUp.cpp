@@ -1,6 +1,6 @@
 #include "app/StartUp.h"
 
-#include "app/RuntimeServices.h"
+#include "runtime/RuntimeServices.h"
 #include "model/TriReader.h"
 #include "model/VertexStore.h"
 

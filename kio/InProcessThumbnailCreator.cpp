@@ -8,7 +8,7 @@
 // Qt 5, and runs the viewer instead (TriThumbnailCreator.cpp).
 #include "app/FrameImage.h"
 #include "app/RenderPicture.h"
-#include "app/RuntimeServices.h"
+#include "runtime/RuntimeServices.h"
 #include "app/WindowFigures.h"
 #include "render/DeviceSetup.h"
 #include "runtime/RuntimeError.h"

@@ -3,7 +3,7 @@
 // what the test asks.
 #pragma once
 
-#include "app/RuntimeServices.h"
+#include "runtime/RuntimeServices.h"
 
 #include <deque>
 #include <functional>
