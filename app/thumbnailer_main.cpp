@@ -8,6 +8,7 @@
 #include "app/RenderPicture.h"
 #include "app/WindowFigures.h"
 #include "render/DeviceSetup.h"
+#include "render/software/SoftwareBackend.h"
 #include "runtime/ShownSafely.h"
 
 #include <charconv>
@@ -152,9 +153,8 @@ int main(int argc, char* argv[])
     request.timeLimit = given.seconds.value_or(triview::kThumbnailTimeLimit);
     // Releasing the device costs time when the process ends anyway.
     triview::Direct3DObjects d3d;
-    const int status = triview::renderPicture(
-        request, std::string(given.names[1]), "png", triview::makePngEncoder,
-        [] { return std::make_unique<triview::DirectX8>(); }, d3d);
+    const int status = triview::renderPicture(request, std::string(given.names[1]), "png",
+        triview::makePngEncoder, triview::newSoftwareDirectX8, d3d);
     triview::checkLeaksBeforeTeardown();
     std::fflush(nullptr);
     std::_Exit(status);

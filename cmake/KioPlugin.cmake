@@ -18,7 +18,7 @@ if(KF6KIO_FOUND)
     message(STATUS "KDE's thumbnail plugin for KDE Frameworks 6 is built in ${PROJECT_BINARY_DIR}/kio6")
     list(APPEND TRIVIEW_KIO_VERSIONS 6)
     # Static libraries linked into a plugin.
-    set_target_properties(triview_app triview_picture triview_model triview_render triview_render_gl
+    set_target_properties(triview_app triview_picture triview_model triview_render triview_render_software triview_render_gl
                           triview_reader triview_runtime
                           PROPERTIES POSITION_INDEPENDENT_CODE ON)
     add_library(triviewthumbnail MODULE ${PROJECT_SOURCE_DIR}/kio/InProcessThumbnailCreator.cpp)

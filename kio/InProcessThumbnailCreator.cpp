@@ -8,10 +8,11 @@
 // Qt 5, and runs the viewer instead (TriThumbnailCreator.cpp).
 #include "app/FrameImage.h"
 #include "app/RenderPicture.h"
-#include "runtime/RuntimeServices.h"
 #include "app/WindowFigures.h"
 #include "render/DeviceSetup.h"
+#include "render/software/SoftwareBackend.h"
 #include "runtime/RuntimeError.h"
+#include "runtime/RuntimeServices.h"
 
 #include <KIO/ThumbnailCreator>
 #include <KPluginFactory>
@@ -49,8 +50,8 @@ public:
         triview::Direct3DObjects d3d;
         // Why a model has no thumbnail goes where the worker's own messages go.
         try {
-            return KIO::ThumbnailResult::pass(triview::frameImage(triview::drawPicture(
-                picture, [] { return std::make_unique<triview::DirectX8>(); }, d3d)));
+            return KIO::ThumbnailResult::pass(triview::frameImage(
+                triview::drawPicture(picture, triview::newSoftwareDirectX8, d3d)));
         } catch (const triview::RuntimeError& error) {
             std::fprintf(stderr, "%s\n", error.report().c_str());
         } catch (const triview::ProgramEnded&) { // no device: drawPicture said so

@@ -91,4 +91,12 @@ public:
 using BackendFactory = HRESULT (*)(
     const BackBuffer& backBuffer, const DeviceSeam* seam, std::unique_ptr<DeviceBackend>& out);
 
+// What a root's devices draw with: hardware for D3DDEVTYPE_HAL, software for
+// D3DDEVTYPE_REF; a type whose backend is missing cannot be made.
+struct Backends
+{
+    BackendFactory hardware = nullptr;
+    BackendFactory software = nullptr;
+};
+
 } // namespace triview

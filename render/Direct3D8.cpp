@@ -3,13 +3,12 @@
 #include "render/DeviceSeam.h"
 #include "render/Direct3DDevice8.h"
 #include "render/PresentTarget.h"
-#include "render/SoftwareDevice.h"
 
 namespace triview {
 
-DirectX8::DirectX8(std::shared_ptr<DeviceSeam> seam, BackendFactory hardware)
+DirectX8::DirectX8(std::shared_ptr<DeviceSeam> seam, Backends backends)
     : m_seam(std::move(seam))
-    , m_hardware(hardware)
+    , m_backends(backends)
 { }
 
 std::unique_ptr<Direct3D8> DirectX8::Direct3DCreate(const PresentTarget* display)
@@ -17,14 +16,14 @@ std::unique_ptr<Direct3D8> DirectX8::Direct3DCreate(const PresentTarget* display
     if (m_seam
         && (failed(m_seam->enter("Direct3DCreate")) || m_seam->yieldsNothing("Direct3DCreate")))
         return nullptr;
-    return std::make_unique<Direct3D8>(m_seam, display, m_hardware);
+    return std::make_unique<Direct3D8>(m_seam, display, m_backends);
 }
 
 Direct3D8::Direct3D8(
-    std::shared_ptr<DeviceSeam> seam, const PresentTarget* display, BackendFactory hardware)
+    std::shared_ptr<DeviceSeam> seam, const PresentTarget* display, Backends backends)
     : m_seam(std::move(seam))
     , m_display(display)
-    , m_hardware(hardware)
+    , m_backends(backends)
 { }
 
 Direct3D8::~Direct3D8()
@@ -51,8 +50,8 @@ HRESULT Direct3D8::CreateDevice(std::uint32_t adapter, std::uint32_t deviceType,
     if (m_seam)
         if (const HRESULT hr = m_seam->enter("CreateDevice"); failed(hr))
             return hr;
-    const BackendFactory backend = deviceType == D3DDEVTYPE_HAL ? m_hardware
-        : deviceType == D3DDEVTYPE_REF                          ? makeSoftwareBackend
+    const BackendFactory backend = deviceType == D3DDEVTYPE_HAL ? m_backends.hardware
+        : deviceType == D3DDEVTYPE_REF                          ? m_backends.software
                                                                 : nullptr;
     if (!backend || parameters.Windowed != 1 || parameters.MultiSampleType != 0)
         return D3DERR_NOTAVAILABLE;

@@ -19,10 +19,8 @@ inline constexpr std::uint32_t kMaxBackBufferSide = 16384;
 class Direct3D8
 {
 public:
-    // display, when given, is what the adapter's screen shows; hardware,
-    // when given, makes the HAL device's backend.
-    Direct3D8(
-        std::shared_ptr<DeviceSeam> seam, const PresentTarget* display, BackendFactory hardware);
+    // display, when given, is what the adapter's screen shows.
+    Direct3D8(std::shared_ptr<DeviceSeam> seam, const PresentTarget* display, Backends backends);
     ~Direct3D8();
 
     // Adapter 0 only: the display's mode, as PresentTarget::displayMode
@@ -31,12 +29,12 @@ public:
 
     // Makes a windowed device drawing for focusWindow. Supports adapter 0,
     // the HAL type (drawn by the hardware backend) and the REF type (drawn
-    // by the software rasteriser), software vertex processing (flags exactly 32), one back
+    // by the software backend), software vertex processing (flags exactly 32), one back
     // buffer in a screen format of 15 to 32 bits (drawn at 8 bits a channel
     // all the same) of the window's client size (or the size given), no
     // multisampling, and an optional 16-bit depth buffer.
     // Refuses anything else, and answers D3DERR_NOTAVAILABLE when the
-    // backend cannot be had (no hardware backend, or no OpenGL 3.3 core).
+    // backend cannot be had (none for the type, or no OpenGL 3.3 core).
     HRESULT CreateDevice(std::uint32_t adapter, std::uint32_t deviceType,
         PresentTarget* focusWindow, std::uint32_t behaviorFlags,
         const D3DPRESENT_PARAMETERS& parameters, std::unique_ptr<Direct3DDevice8>& device);
@@ -44,16 +42,15 @@ public:
 private:
     std::shared_ptr<DeviceSeam> m_seam;
     const PresentTarget* m_display;
-    BackendFactory m_hardware;
+    Backends m_backends;
 };
 
 // The DirectX 8 root object.
 class DirectX8
 {
 public:
-    // With a seam, every object made from this root reports to it. Without
-    // a hardware backend, only REF devices can be made.
-    explicit DirectX8(std::shared_ptr<DeviceSeam> seam = {}, BackendFactory hardware = nullptr);
+    // With a seam, every object made from this root reports to it.
+    DirectX8(std::shared_ptr<DeviceSeam> seam, Backends backends);
 
     // The Direct3D object of the adapter whose screen display shows on, or
     // null when none can be had.
@@ -61,7 +58,7 @@ public:
 
 private:
     std::shared_ptr<DeviceSeam> m_seam;
-    BackendFactory m_hardware;
+    Backends m_backends;
 };
 
 // Makes the root object; raises a RuntimeError when it cannot.

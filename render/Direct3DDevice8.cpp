@@ -109,7 +109,7 @@ HRESULT Direct3DDevice8::CreateVertexBuffer(std::int32_t length, std::uint32_t u
         return hr;
     try {
         // Bytes no fill reaches stay zero: degenerate black triangles.
-        out = std::make_shared<Direct3DVertexBuffer8>(length, std::move(copy), m_seam);
+        out = std::make_shared<Direct3DVertexBuffer8>(length, std::move(copy), m_seam, m_maker);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
@@ -182,7 +182,7 @@ HRESULT Direct3DDevice8::SetStreamSource(std::uint32_t stream,
 {
     if (const HRESULT hr = enter("SetStreamSource"); failed(hr))
         return hr;
-    if (stream != 0 || (buffer && stride != kVertexStride))
+    if (stream != 0 || (buffer && (stride != kVertexStride || !buffer->madeBy(m_maker))))
         return D3DERR_INVALIDCALL;
     m_stream = buffer;
     return D3D_OK;

@@ -45,8 +45,9 @@ public:
     HRESULT BeginScene();
     HRESULT EndScene();
     HRESULT SetTransform(std::uint32_t state, const D3DMATRIX& matrix);
-    // Stream 0 with stride 16 only. The device does not keep the buffer
-    // alive: a draw after it is released is refused.
+    // Stream 0 with stride 16 only, and a buffer this device made (its
+    // backend's copy is of the backend's kind). The device does not keep the
+    // buffer alive: a draw after it is released is refused.
     HRESULT SetStreamSource(std::uint32_t stream,
         const std::shared_ptr<Direct3DVertexBuffer8>& buffer, std::uint32_t stride);
     HRESULT SetVertexShader(std::uint32_t handle);
@@ -92,6 +93,9 @@ private:
     D3DMATRIX m_world, m_view, m_projection;
     int m_pictureHeight = 0, m_bandTop = 0; // the band drawn, when not the whole picture
     std::weak_ptr<Direct3DVertexBuffer8> m_stream;
+    // What the buffers this device makes are marked with: outlives the
+    // device while a buffer does, so no other device can share it.
+    std::shared_ptr<const char> m_maker = std::make_shared<const char>();
 };
 
 } // namespace triview

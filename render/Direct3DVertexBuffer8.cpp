@@ -7,12 +7,13 @@
 
 namespace triview {
 
-Direct3DVertexBuffer8::Direct3DVertexBuffer8(
-    std::int32_t length, std::unique_ptr<BufferCopy> copy, std::shared_ptr<DeviceSeam> seam)
+Direct3DVertexBuffer8::Direct3DVertexBuffer8(std::int32_t length, std::unique_ptr<BufferCopy> copy,
+    std::shared_ptr<DeviceSeam> seam, std::weak_ptr<const void> maker)
     : m_length(length)
     , m_bytes(static_cast<std::size_t>(length))
     , m_copy(std::move(copy))
     , m_seam(std::move(seam))
+    , m_maker(std::move(maker))
     , m_dirtyEnd(m_bytes.size()) // a copy starts undefined: send the zeros too
 { }
 

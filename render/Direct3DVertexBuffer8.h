@@ -21,11 +21,17 @@ class Direct3DVertexBuffer8
 {
 public:
     // Made by Direct3DDevice8::CreateVertexBuffer; starts all zero bytes.
-    Direct3DVertexBuffer8(
-        std::int32_t length, std::unique_ptr<BufferCopy> copy, std::shared_ptr<DeviceSeam> seam);
+    // maker marks the device that made it.
+    Direct3DVertexBuffer8(std::int32_t length, std::unique_ptr<BufferCopy> copy,
+        std::shared_ptr<DeviceSeam> seam, std::weak_ptr<const void> maker);
     ~Direct3DVertexBuffer8();
 
     std::int32_t length() const { return m_length; }
+    // Whether the device marked maker made it.
+    bool madeBy(const std::shared_ptr<const char>& maker) const
+    {
+        return !m_maker.owner_before(maker) && !maker.owner_before(m_maker);
+    }
 
     // Copies bytes in; the range must lie inside the buffer.
     void write(std::int32_t offset, const void* data, std::int32_t size);
@@ -43,6 +49,7 @@ private:
     std::vector<std::byte> m_bytes;
     std::unique_ptr<BufferCopy> m_copy;
     std::shared_ptr<DeviceSeam> m_seam;
+    std::weak_ptr<const void> m_maker;
     std::size_t m_dirtyBegin = 0, m_dirtyEnd = 0;
 };
 

@@ -3,6 +3,7 @@
 #include "render/DeviceSeam.h"
 #include "render/Direct3DVertexBuffer8.h"
 #include "render/gl/GlContext.h"
+#include "render/software/SoftwareBackend.h"
 
 #include <cstdio>
 #include <string>
@@ -281,7 +282,8 @@ void GlBackend::draw(
         gl.glCullFace(state.cullMode == D3DCULL_CCW ? GL_BACK : GL_FRONT);
     }
 
-    auto* copy = static_cast<GlBufferCopy*>(buffer.upload()); // made by makeBufferCopy
+    auto* copy = static_cast<GlBufferCopy*>(
+        buffer.upload()); // made by makeBufferCopy: the device refuses another device's buffer
     gl.glBindVertexArray(m_vertexArray.name());
     gl.glBindBuffer(GL_ARRAY_BUFFER, copy->name());
     gl.glEnableVertexAttribArray(0);
@@ -331,7 +333,7 @@ HRESULT makeGlBackend(
 
 std::unique_ptr<DirectX8> newDirectX8()
 {
-    return std::make_unique<DirectX8>(nullptr, makeGlBackend);
+    return std::make_unique<DirectX8>(nullptr, Backends { makeGlBackend, makeSoftwareBackend });
 }
 
 } // namespace triview

@@ -16,7 +16,8 @@ namespace triview {
 HRESULT makeGlBackend(
     const BackBuffer& backBuffer, const DeviceSeam* seam, std::unique_ptr<DeviceBackend>& out);
 
-// The root object the program uses: the hardware device is OpenGL's.
+// The root object the window uses: the hardware device is OpenGL's, the
+// reference device the software backend's.
 std::unique_ptr<DirectX8> newDirectX8();
 
 } // namespace triview

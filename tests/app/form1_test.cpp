@@ -13,7 +13,7 @@
 #include "app/RenderPicture.h"
 #include "app/WindowFigures.h"
 #include "render/DeviceSeam.h"
-#include "render/SoftwareDevice.h"
+#include "render/software/SoftwareBackend.h"
 #include "runtime/ShownSafely.h"
 
 #include <QApplication>
@@ -62,7 +62,10 @@ struct Harness
     BackendFactory hardware;
     std::shared_ptr<DeviceSeam> seam = std::make_shared<DeviceSeam>();
     test::ScriptedRuntime runtime;
-    Form1 form { runtime, [this] { return std::make_unique<DirectX8>(seam, hardware); } };
+    Form1 form { runtime,
+        [this] {
+            return std::make_unique<DirectX8>(seam, Backends { hardware, makeSoftwareBackend });
+        } };
 };
 
 // Lets the event loop run until condition holds, five seconds at most.

@@ -9,6 +9,7 @@
 #include "render/DeviceSetup.h"
 #include "render/FrameRenderer.h"
 #include "render/PresentTarget.h"
+#include "render/software/SoftwareBackend.h"
 
 #include <algorithm>
 #include <cmath>
@@ -59,10 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     PictureTarget picture(pixels);
     Direct3DObjects d3d;
-    if (InitD3D(
-            d3d, &picture, [] { return std::make_unique<DirectX8>(); }, D3DFMT_UNKNOWN,
-            D3DDEVTYPE_REF)
-            != vbTrue
+    if (InitD3D(d3d, &picture, newSoftwareDirectX8, D3DFMT_UNKNOWN, D3DDEVTYPE_REF) != vbTrue
         || d3d.D3DDevice->CreateVertexBuffer(triangles * std::int32_t(kTriangle), 0, kVertexFormat,
                D3DPOOL_DEFAULT, d3d.VertexBuffer)
             != D3D_OK)

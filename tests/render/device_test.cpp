@@ -49,7 +49,7 @@ TEST(InitD3D, SkipsFailingStatementsAndAnswersWhetherADeviceExists)
 
 TEST_F(DeviceSetUp, RootIsMadeOnlyWhenNoneIsHeld)
 {
-    d3d.DxRoot = std::make_unique<DirectX8>(seam, makeGlBackend);
+    d3d.DxRoot = std::make_unique<DirectX8>(seam, Backends { makeGlBackend, makeSoftwareBackend });
     const DirectX8* root = d3d.DxRoot.get();
     EXPECT_EQ(init(), vbTrue);
     EXPECT_EQ(rootsMade, 0);
@@ -121,9 +121,14 @@ TEST_P(DeviceBuffers, FillsOutsideTheBufferAreRefusedAndWriteNothing)
     EXPECT_EQ(buffer->contents(), expected);
 }
 
-TEST_P(DeviceBuffers, DrawsPastTheBufferOutsideASceneOrAfterItsReleaseAreRefused)
+TEST_P(DeviceBuffers, DrawsPastTheBufferOutsideASceneAfterItsReleaseOrOfAnotherDeviceAreRefused)
 {
     Direct3DDevice8& device = *d3d.D3DDevice;
+    test::DeviceRig other; // of the other backend, whose buffer copy this one cannot draw
+    ASSERT_EQ(other.init(GetParam() == D3DDEVTYPE_HAL ? D3DDEVTYPE_REF : D3DDEVTYPE_HAL), vbTrue);
+    std::shared_ptr<Direct3DVertexBuffer8> foreign;
+    ASSERT_EQ(other.d3d.D3DDevice->CreateVertexBuffer(144, 0, kVertexFormat, 0, foreign), D3D_OK);
+    EXPECT_EQ(device.SetStreamSource(0, foreign, kVertexStride), D3DERR_INVALIDCALL);
     ASSERT_EQ(device.SetStreamSource(0, buffer, kVertexStride), D3D_OK);
     ASSERT_EQ(device.SetVertexShader(kVertexFormat), D3D_OK);
     EXPECT_EQ(device.DrawPrimitive(D3DPT_TRIANGLELIST, 0, 3), D3DERR_INVALIDCALL); // no scene

@@ -9,6 +9,7 @@
 #include "render/DeviceSetup.h"
 #include "render/PresentTarget.h"
 #include "render/gl/GlDevice.h"
+#include "render/software/SoftwareBackend.h"
 
 #include <string>
 
@@ -39,7 +40,8 @@ struct DeviceRig
             d3d, &target,
             [this] {
                 ++rootsMade;
-                return std::make_unique<DirectX8>(seam, makeGlBackend);
+                return std::make_unique<DirectX8>(
+                    seam, Backends { makeGlBackend, makeSoftwareBackend });
             },
             D3DFMT_UNKNOWN, deviceType);
     }

@@ -1,4 +1,4 @@
-#include "render/SoftwareTriangle.h"
+#include "render/software/SoftwareTriangle.h"
 
 #include <cfloat>
 #include <cmath>

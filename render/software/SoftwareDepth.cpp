@@ -1,4 +1,4 @@
-#include "render/SoftwareDepth.h"
+#include "render/software/SoftwareDepth.h"
 
 #include <algorithm>
 #include <new>

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "render/PresentTarget.h"
-#include "render/SoftwareTriangle.h"
+#include "render/software/SoftwareTriangle.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
-#include "render/SoftwareDevice.h"
+#include "render/software/SoftwareBackend.h"
 
 #include "render/Deadline.h"
 #include "render/Direct3DVertexBuffer8.h"
-#include "render/SoftwareDepth.h"
-#include "render/SoftwareTriangle.h"
+#include "render/software/SoftwareDepth.h"
+#include "render/software/SoftwareTriangle.h"
 
 #include <algorithm>
 #include <array>
@@ -350,6 +350,11 @@ private:
 };
 
 } // namespace
+
+std::unique_ptr<DirectX8> newSoftwareDirectX8()
+{
+    return std::make_unique<DirectX8>(nullptr, Backends { nullptr, makeSoftwareBackend });
+}
 
 HRESULT makeSoftwareBackend(
     const BackBuffer& backBuffer, const DeviceSeam*, std::unique_ptr<DeviceBackend>& out)
