@@ -33,7 +33,7 @@ test: build
 # from what the device draws now; look at them (git diff shows which
 # changed) before committing.
 goldens: build
-	TRIVIEW_UPDATE_GOLDENS=1 ./scripts/with-display.sh $(BUILD)/tests/render/frame_test
+	TRIVIEW_UPDATE_GOLDENS=1 ./scripts/with-display.sh $(BUILD)/tests/view/frame_test
 	$(BUILD)/app/triview --render tests/render/golden/demo-thumbnail.png --size 128x128 --fit --transparent
 
 # Lines of tests against lines of program; fails above 40%.

@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "app/PictureEncoder.h"
+#include "window/PictureEncoder.h"
 #include "render/Direct3D8.h"
 #include "runtime/ShownSafely.h"
 

@@ -2,8 +2,8 @@
 // asking for one, or a picture to write with no window at all.
 #pragma once
 
-#include "app/RenderPicture.h"
-#include "app/WindowFigures.h"
+#include "picture/RenderPicture.h"
+#include "view/WindowFigures.h"
 #include "render/D3DTypes.h"
 
 #include <cstdint>

@@ -1,13 +1,13 @@
 // triview: shows a 3D triangle model from a tri file, turning it on request;
 // or, with --render, writes its picture with no window and no display.
 #include "app/CommandLine.h"
-#include "app/DisplayProbe.h"
-#include "app/Form1.h"
+#include "window/DisplayProbe.h"
+#include "window/Form1.h"
 #include "app/LeakCheck.h"
-#include "app/PictureEncoder.h"
-#include "app/QtRuntimeServices.h"
-#include "app/RenderPicture.h"
-#include "render/DeviceSetup.h"
+#include "window/PictureEncoder.h"
+#include "window/QtRuntimeServices.h"
+#include "picture/RenderPicture.h"
+#include "view/DeviceSetup.h"
 #include "render/gl/GlContext.h"
 #include "render/gl/GlDevice.h"
 

@@ -4,10 +4,10 @@
 // process that loads no Qt, no OpenGL and no display connection: a folder of
 // models is thumbnailed at the cost of reading them.
 #include "app/LeakCheck.h"
-#include "app/PngEncoder.h"
-#include "app/RenderPicture.h"
-#include "app/WindowFigures.h"
-#include "render/DeviceSetup.h"
+#include "picture/PngEncoder.h"
+#include "picture/RenderPicture.h"
+#include "view/WindowFigures.h"
+#include "view/DeviceSetup.h"
 #include "render/software/SoftwareBackend.h"
 #include "runtime/ShownSafely.h"
 

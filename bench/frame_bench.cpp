@@ -4,10 +4,10 @@
 // present) beside the bare parse of the same file.
 #include "DeviceRig.h"
 #include "GeneratedModel.h"
-#include "app/WindowFigures.h"
+#include "view/WindowFigures.h"
 #include "model/TriReader.h"
-#include "model/VertexStore.h"
-#include "render/FrameRenderer.h"
+#include "view/VertexStore.h"
+#include "view/FrameRenderer.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>

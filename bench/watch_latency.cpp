@@ -7,9 +7,9 @@
 #include "GeneratedModel.h"
 #include "ScriptedRuntime.h"
 #include "TempFile.h"
-#include "app/FileFollower.h"
-#include "app/Form1.h"
-#include "app/PictureBox.h"
+#include "window/FileFollower.h"
+#include "window/Form1.h"
+#include "window/PictureBox.h"
 
 #include <QApplication>
 #include <QTest>

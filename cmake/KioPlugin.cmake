@@ -18,8 +18,8 @@ if(KF6KIO_FOUND)
     message(STATUS "KDE's thumbnail plugin for KDE Frameworks 6 is built in ${PROJECT_BINARY_DIR}/kio6")
     list(APPEND TRIVIEW_KIO_VERSIONS 6)
     # Static libraries linked into a plugin.
-    set_target_properties(triview_app triview_picture triview_model triview_render triview_render_software triview_render_gl
-                          triview_reader triview_runtime
+    set_target_properties(triview_picture triview_view triview_model triview_render
+                          triview_render_software triview_runtime
                           PROPERTIES POSITION_INDEPENDENT_CODE ON)
     add_library(triviewthumbnail MODULE ${PROJECT_SOURCE_DIR}/kio/InProcessThumbnailCreator.cpp)
     # moc embeds the plugin's metadata, which moc's own dependencies miss
@@ -28,7 +28,7 @@ if(KF6KIO_FOUND)
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/kio/triviewthumbnail.json)
     file(SHA256 ${PROJECT_SOURCE_DIR}/kio/triviewthumbnail.json metadata_hash)
     target_compile_definitions(triviewthumbnail PRIVATE TRIVIEW_METADATA_HASH=${metadata_hash})
-    target_link_libraries(triviewthumbnail PRIVATE triview_picture KF6::KIOGui)
+    target_link_libraries(triviewthumbnail PRIVATE triview_picture triview_render_software KF6::KIOGui)
     # Laid out as in Qt's plugin folder, so QT_PLUGIN_PATH can point at the build.
     set_target_properties(triviewthumbnail PROPERTIES PREFIX ""
         LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/kio6/plugins/kf6/thumbcreator)

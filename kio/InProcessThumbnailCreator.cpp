@@ -6,10 +6,10 @@
 // what running triview costs. As with KDE's own thumbnailers, the worker is
 // the process a crash would end, never Dolphin. Frameworks 5's worker is
 // Qt 5, and runs the viewer instead (TriThumbnailCreator.cpp).
-#include "app/FrameImage.h"
-#include "app/RenderPicture.h"
-#include "app/WindowFigures.h"
-#include "render/DeviceSetup.h"
+#include "window/FrameImage.h"
+#include "picture/RenderPicture.h"
+#include "view/WindowFigures.h"
+#include "view/DeviceSetup.h"
 #include "render/software/SoftwareBackend.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/RuntimeServices.h"

@@ -4,7 +4,7 @@
 // fill it, centred, on one axis unless far along the view; or, with no
 // extent, the view is kept.
 #include "render/D3DXMath.h"
-#include "render/Framing.h"
+#include "view/Framing.h"
 
 #include <algorithm>
 #include <cmath>

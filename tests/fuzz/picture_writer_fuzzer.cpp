@@ -3,9 +3,9 @@
 // one. The encoder refuses with its error, or its bytes decode to the
 // picture (PNG: its very pixels) and the file holds exactly them. FIFOs and
 // standard output are the process tests'.
-#include "app/FrameImage.h"
-#include "app/OutputFile.h"
-#include "app/PictureEncoder.h"
+#include "window/FrameImage.h"
+#include "picture/OutputFile.h"
+#include "window/PictureEncoder.h"
 #include "runtime/RuntimeError.h"
 
 #include <QImage>

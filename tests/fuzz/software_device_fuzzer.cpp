@@ -6,8 +6,8 @@
 // triangle a draw, the pixels must be the same: the renderer takes a draw's
 // triangles in any order it likes, but ties in depth go to the later one, as
 // the less-or-equal test does in drawing order.
-#include "render/DeviceSetup.h"
-#include "render/FrameRenderer.h"
+#include "view/DeviceSetup.h"
+#include "view/FrameRenderer.h"
 #include "render/PresentTarget.h"
 #include "render/software/SoftwareBackend.h"
 

@@ -3,10 +3,10 @@
 // software rasteriser's (REF).
 #pragma once
 
-#include "app/FrameImage.h"
-#include "app/WindowFigures.h"
+#include "window/FrameImage.h"
+#include "view/WindowFigures.h"
 #include "render/DeviceSeam.h"
-#include "render/DeviceSetup.h"
+#include "view/DeviceSetup.h"
 #include "render/PresentTarget.h"
 #include "render/gl/GlDevice.h"
 #include "render/software/SoftwareBackend.h"
