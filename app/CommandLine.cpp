@@ -1,8 +1,8 @@
 #include "app/CommandLine.h"
 
-#include "window/PictureEncoder.h"
 #include "render/Direct3D8.h"
 #include "runtime/ShownSafely.h"
+#include "window/PictureEncoder.h"
 
 #include <algorithm>
 #include <array>

@@ -1,15 +1,14 @@
 // triview: shows a 3D triangle model from a tri file, turning it on request;
 // or, with --render, writes its picture with no window and no display.
 #include "app/CommandLine.h"
-#include "window/DisplayProbe.h"
-#include "window/Form1.h"
 #include "app/LeakCheck.h"
-#include "window/PictureEncoder.h"
-#include "window/QtRuntimeServices.h"
 #include "picture/RenderPicture.h"
-#include "view/DeviceSetup.h"
 #include "render/gl/GlContext.h"
 #include "render/gl/GlDevice.h"
+#include "window/DisplayProbe.h"
+#include "window/Form1.h"
+#include "window/PictureEncoder.h"
+#include "window/QtRuntimeServices.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -140,13 +139,15 @@ int main(int argc, char* argv[])
             windowSystem = std::make_unique<QGuiApplication>(arguments.argc, arguments.argv);
         }
         // Releasing the device and the driver's context only costs time
-        // (a few milliseconds per thumbnail) when the process ends anyway.
-        triview::Direct3DObjects d3d;
-        const int status = triview::renderPicture(triview::pictureRequest(line), line.output,
-            line.format, triview::makePictureEncoder, triview::newDirectX8, d3d);
+        // when the process ends anyway: the view is never destroyed.
+        triview::ModelView view(triview::newDirectX8);
+        const auto failure = triview::renderPicture(triview::pictureRequest(line), line.output,
+            line.format, triview::makePictureEncoder, view);
+        if (failure)
+            std::fprintf(stderr, "%s\n", failure->message.c_str());
         triview::checkLeaksBeforeTeardown();
         std::fflush(nullptr);
-        std::_Exit(status);
+        std::_Exit(failure ? failure->exitStatus : 0);
     }
     case triview::CommandLine::Action::Window:
         break;

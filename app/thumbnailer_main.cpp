@@ -6,10 +6,9 @@
 #include "app/LeakCheck.h"
 #include "picture/PngEncoder.h"
 #include "picture/RenderPicture.h"
-#include "view/WindowFigures.h"
-#include "view/DeviceSetup.h"
 #include "render/software/SoftwareBackend.h"
 #include "runtime/ShownSafely.h"
+#include "view/WindowFigures.h"
 
 #include <charconv>
 #include <cstdio>
@@ -151,11 +150,14 @@ int main(int argc, char* argv[])
     request.transparent = true;
     request.deviceType = triview::D3DDEVTYPE_REF;
     request.timeLimit = given.seconds.value_or(triview::kThumbnailTimeLimit);
-    // Releasing the device costs time when the process ends anyway.
-    triview::Direct3DObjects d3d;
-    const int status = triview::renderPicture(request, std::string(given.names[1]), "png",
-        triview::makePngEncoder, triview::newSoftwareDirectX8, d3d);
+    // Releasing the device costs time when the process ends anyway: the view
+    // is never destroyed.
+    triview::ModelView view(triview::newSoftwareDirectX8);
+    const auto failure = triview::renderPicture(
+        request, std::string(given.names[1]), "png", triview::makePngEncoder, view);
+    if (failure)
+        std::fprintf(stderr, "%s\n", failure->message.c_str());
     triview::checkLeaksBeforeTeardown();
     std::fflush(nullptr);
-    std::_Exit(status);
+    std::_Exit(failure ? failure->exitStatus : 0);
 }

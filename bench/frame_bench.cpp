@@ -4,25 +4,26 @@
 // present) beside the bare parse of the same file.
 #include "DeviceRig.h"
 #include "GeneratedModel.h"
-#include "view/WindowFigures.h"
 #include "model/TriReader.h"
-#include "view/VertexStore.h"
-#include "view/FrameRenderer.h"
+#include "view/ModelView.h"
+#include "view/WindowFigures.h"
 
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
+#include <stdexcept>
+#include <variant>
 
 namespace triview::bench {
 namespace {
 
-// The device of the running program, made once.
+// The view of the running program, made once.
 struct Device
 {
     PictureTarget picture { kPictureArea };
-    Direct3DObjects d3d;
+    ModelView view { newDirectX8 };
     Device()
     {
-        if (InitD3D(d3d, &picture, newDirectX8) != vbTrue)
+        if (view.InitD3D(&picture) != vbTrue)
             throw std::runtime_error("no device");
     }
 };
@@ -36,12 +37,12 @@ Device& device()
 // The program's first frame: start pose, camera at 8.
 constexpr Pose kStartPose { false, 0.0f, { 0, 0, 0 }, 0.0f, kStartDistance };
 
-void load(Device& d, std::int16_t& count)
+void load(Device& d)
 {
-    std::int16_t cursor = 0;
-    count = counttri(generatedModelFile());
-    VertexStore store(windowSlot(d.d3d), count);
-    loadtri(generatedModelFile(), count, cursor, store);
+    auto loaded = d.view.load(generatedModelFile(), counttri(generatedModelFile()));
+    if (!std::holds_alternative<LoadedModel>(loaded))
+        throw std::runtime_error(std::get<ViewFailure>(loaded).message);
+    d.view.show(std::get<LoadedModel>(std::move(loaded)));
 }
 
 void BM_BareParse(benchmark::State& state)
@@ -55,15 +56,18 @@ void BM_FirstFrame(benchmark::State& state)
 {
     Device& d = device();
     for (auto _ : state) {
-        std::int16_t count = 0;
-        load(d, count);
-        Render(d.d3d, count, kStartPose);
+        load(d);
+        d.view.Render(kStartPose);
     }
 }
 
 void BM_EmptyFrame(benchmark::State& state)
 {
-    Direct3DDevice8& dev = *device().d3d.D3DDevice;
+    // A device of its own, as the view makes it.
+    test::DeviceRig rig;
+    if (rig.init() != vbTrue)
+        throw std::runtime_error("no device");
+    Direct3DDevice8& dev = *rig.d3d.D3DDevice;
     for (auto _ : state) {
         dev.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
         dev.BeginScene();
@@ -75,12 +79,11 @@ void BM_EmptyFrame(benchmark::State& state)
 void BM_Render(benchmark::State& state)
 {
     Device& d = device();
-    std::int16_t count = 0;
-    load(d, count);
+    load(d);
     const Pose turning { true, 12.5f, {}, 0.0f,
         kStartDistance }; // by the clock, as most frames are
     for (auto _ : state)
-        Render(d.d3d, count, turning);
+        d.view.Render(turning);
 }
 
 BENCHMARK(BM_BareParse)->Unit(benchmark::kMillisecond)->UseRealTime();

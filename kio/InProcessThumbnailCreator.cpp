@@ -6,19 +6,16 @@
 // what running triview costs. As with KDE's own thumbnailers, the worker is
 // the process a crash would end, never Dolphin. Frameworks 5's worker is
 // Qt 5, and runs the viewer instead (TriThumbnailCreator.cpp).
-#include "window/FrameImage.h"
 #include "picture/RenderPicture.h"
-#include "view/WindowFigures.h"
-#include "view/DeviceSetup.h"
 #include "render/software/SoftwareBackend.h"
-#include "runtime/RuntimeError.h"
-#include "runtime/RuntimeServices.h"
+#include "view/WindowFigures.h"
+#include "window/FrameImage.h"
 
 #include <KIO/ThumbnailCreator>
 #include <KPluginFactory>
 #include <QFile>
 #include <cstdio>
-#include <new>
+#include <variant>
 
 namespace {
 
@@ -47,18 +44,12 @@ public:
         picture.deviceType = triview::D3DDEVTYPE_REF; // as the thumbnailer entry draws
         picture.timeLimit = triview::kThumbnailTimeLimit; // the worker has other files to do
         // A device of its own each time, released before the next file.
-        triview::Direct3DObjects d3d;
+        triview::ModelView view(triview::newSoftwareDirectX8);
+        auto drawn = triview::drawPicture(picture, view);
+        if (auto* frame = std::get_if<triview::Frame>(&drawn))
+            return KIO::ThumbnailResult::pass(triview::frameImage(std::move(*frame)));
         // Why a model has no thumbnail goes where the worker's own messages go.
-        try {
-            return KIO::ThumbnailResult::pass(triview::frameImage(
-                triview::drawPicture(picture, triview::newSoftwareDirectX8, d3d)));
-        } catch (const triview::RuntimeError& error) {
-            std::fprintf(stderr, "%s\n", error.report().c_str());
-        } catch (const triview::ProgramEnded&) { // no device: drawPicture said so
-        } catch (const std::bad_alloc&) {
-            std::fprintf(
-                stderr, "%s\n", triview::RuntimeError(triview::err::OutOfMemory).report().c_str());
-        }
+        std::fprintf(stderr, "%s\n", std::get<triview::ViewFailure>(drawn).message.c_str());
         return KIO::ThumbnailResult::fail();
     }
 };

@@ -24,9 +24,9 @@ bool isTerminal(const std::string& output);
 // removed again if one of those signals comes while it is written (the
 // signal then ends the program as it would have). A FIFO that no program
 // reads is refused at once; a pipe or FIFO (standard output too) whose
-// reader takes nothing for 10 s is given up, as is a lock held for 10 s. Raises 76 when output's folder
-// does not exist, 61 when the disk is full, 18 when interrupted, 75 when
-// output cannot be written.
+// reader takes nothing for 10 s is given up, as is a lock held for 10 s. Raises 76 when output's
+// folder does not exist, 61 when the disk is full, 18 when interrupted, 75 when output cannot be
+// written.
 void writeOutput(const std::string& output, std::string_view bytes);
 
 } // namespace triview

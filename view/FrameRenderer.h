@@ -4,25 +4,12 @@
 
 #include "render/D3DTypes.h"
 #include "view/DeviceSetup.h"
+#include "view/Pose.h"
 
 #include <cstdint>
 #include <optional>
 
 namespace triview {
-
-// Where a frame sees the model from: turned by the clock about (1, 2, 1),
-// or about axis by angle; and the camera's distance factor (the window's
-// scroll bar). Every caller gives all five.
-struct Pose
-{
-    bool byClock;
-    float clock; // seconds since midnight, when byClock
-    D3DVECTOR axis;
-    float angle;
-    std::int16_t distance;
-
-    friend bool operator==(const Pose&, const Pose&) = default;
-};
 
 // Draws TriangleCount triangles of d3d.VertexBuffer and presents them. Does
 // nothing without a device. A failing device call raises its result code;

@@ -18,16 +18,6 @@ namespace {
 
 constexpr std::int32_t kTriangleBytes = 3 * kVertexStride;
 
-std::array<TriVertex, 3> triangleVertices(const TriangleRecord& triangle)
-{
-    std::array<TriVertex, 3> vertices;
-    for (std::size_t i = 0; i < vertices.size(); ++i) {
-        const Corner& corner = triangle.corners[i];
-        vertices[i] = { corner.x, corner.y, corner.z, storedColour(triangle.packedColour) };
-    }
-    return vertices;
-}
-
 // Creates a buffer of length bytes into slot.VertexBuffer, replacing any it
 // held; raises when the device refuses.
 void createBuffer(VertexSlot slot, std::int32_t length)
@@ -43,23 +33,30 @@ void createBuffer(VertexSlot slot, std::int32_t length)
 
 } // namespace
 
-VbBoolean InitGeometry(VertexSlot slot, std::int16_t TriangleCount, const TriangleRecord& triangle)
+VbBoolean InitGeometry(
+    VertexSlot slot, std::int16_t TriangleCount, std::span<const TriVertex, 3> triangle)
 {
-    const std::array<TriVertex, 3> vertices = triangleVertices(triangle);
     createBuffer(slot, checked::mul32(TriangleCount, kTriangleBytes));
     if (!slot.VertexBuffer)
         return vbFalse;
-    D3DVertexBuffer8SetData(slot.VertexBuffer.get(), 0, kTriangleBytes, 0, vertices.data());
+    D3DVertexBuffer8SetData(slot.VertexBuffer.get(), 0, kTriangleBytes, 0, triangle.data());
     return vbTrue;
 }
 
-VbBoolean InitGeometry2(VertexSlot slot, std::int16_t VertexCursor, const TriangleRecord& triangle)
+VbBoolean InitGeometry2(
+    VertexSlot slot, std::int16_t VertexCursor, std::span<const TriVertex, 3> triangle)
 {
-    const std::array<TriVertex, 3> vertices = triangleVertices(triangle);
     const std::int32_t offset = checked::mul32(VertexCursor, kVertexStride);
     // The fill refuses a range outside the buffer, so nothing lands past it.
-    D3DVertexBuffer8SetData(slot.VertexBuffer.get(), offset, kTriangleBytes, 0, vertices.data());
+    D3DVertexBuffer8SetData(slot.VertexBuffer.get(), offset, kTriangleBytes, 0, triangle.data());
     return vbTrue;
+}
+
+void storeTheRest(VertexSlot slot, const Model& model)
+{
+    const std::span<const TriVertex> vertices = model.vertices;
+    for (std::size_t at = 3; at + 3 <= vertices.size(); at += 3)
+        InitGeometry2(slot, static_cast<std::int16_t>(at), vertices.subspan(at).first<3>());
 }
 
 VbBoolean Sample(VertexSlot slot)

@@ -1,7 +1,7 @@
 #include "window/EventDispatcher.h"
 
-#include "runtime/RuntimeServices.h"
 #include "runtime/RuntimeError.h"
+#include "runtime/RuntimeServices.h"
 
 #include <new>
 

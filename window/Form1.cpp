@@ -1,17 +1,16 @@
 #include "window/Form1.h"
 
+#include "model/DemoModel.h"
+#include "model/TriReader.h"
+#include "runtime/CheckedMath.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/RuntimeServices.h"
+#include "runtime/ShownSafely.h"
+#include "view/FrameRenderer.h"
+#include "view/WindowFigures.h"
 #include "window/Controls.h"
 #include "window/Fonts.h"
 #include "window/PictureBox.h"
-#include "runtime/RuntimeServices.h"
-#include "view/StartUp.h"
-#include "view/WindowFigures.h"
-#include "model/DemoModel.h"
-#include "model/TriReader.h"
-#include "view/FrameRenderer.h"
-#include "runtime/CheckedMath.h"
-#include "runtime/RuntimeError.h"
-#include "runtime/ShownSafely.h"
 
 #include <QAccessibleWidget>
 #include <QCheckBox>
@@ -29,6 +28,7 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <variant>
 
 namespace triview {
 
@@ -144,8 +144,8 @@ std::optional<std::string> droppedFile(const QMimeData* data)
 
 Form1::Form1(RuntimeServices& runtime, RootFactory newRoot, QWidget* parent)
     : QWidget(parent)
+    , View(std::move(newRoot))
     , m_runtime(runtime)
-    , m_newRoot(std::move(newRoot))
     , m_dispatcher(
           runtime, [this] { Timer1->stop(); }, [this](int status) { emit programEnded(status); })
 {
@@ -163,8 +163,7 @@ Form1::Form1(RuntimeServices& runtime, RootFactory newRoot, QWidget* parent)
 Form1::~Form1()
 {
     // The device's objects go before the widgets they draw into.
-    Cleanup(d3d);
-    d3d.DxRoot.reset();
+    View = ModelView(nullptr);
 }
 
 void Form1::createControls()
@@ -284,11 +283,10 @@ void Form1::load()
 
 void Form1::takeModel(LoadedModel model)
 {
-    ModelFileName = model.file.value_or("");
-    TriangleCount = model.TriangleCount;
-    VertexCursor = model.VertexCursor;
-    DemoMode = model.file ? vbFalse : vbTrue;
-    d3d.VertexBuffer = std::move(model.VertexBuffer); // the one shown until now goes
+    ModelFileName = model.model().file.value_or("");
+    TriangleCount = model.model().TriangleCount;
+    DemoMode = model.model().file ? vbFalse : vbTrue;
+    View.show(std::move(model)); // the one shown until now goes
 }
 
 std::optional<Form1::Failure> Form1::openModel(const std::string& file, bool withCount)
@@ -302,10 +300,11 @@ std::optional<Form1::Failure> Form1::openModel(const std::string& file, bool wit
             m_runtime.messageBox(countMessage(count), kCountTitle);
             m_dispatcher.resumeEnd(); // the window may have closed meanwhile
         }
-        LoadedModel model = loadModel(d3d, &file, count);
-        if (!model.VertexBuffer)
-            return Failure { kNoVertexBuffer, kNoVertexBuffer };
-        takeModel(std::move(model));
+        auto loaded = View.load(file, count);
+        if (const auto* failed = std::get_if<ViewFailure>(&loaded))
+            return failed->error ? failure(*failed->error)
+                                 : Failure { failed->message, failed->message };
+        takeModel(std::get<LoadedModel>(std::move(loaded)));
         return std::nullopt;
     } catch (const RuntimeError& error) {
         return failure(error);
@@ -402,8 +401,19 @@ void Form1::Form_Load()
     show();
     doEvents();
 
-    takeModel(makeDeviceAndModel(d3d, Picture1, m_newRoot,
-        DemoMode == vbTrue ? nullptr : &ModelFileName, TriangleCount, VertexCursor, m_runtime));
+    if (View.InitD3D(Picture1) == vbFalse) {
+        m_runtime.messageBox(kNoDevice);
+        endProgram(1);
+    }
+    auto loaded = View.load(
+        DemoMode == vbTrue ? std::nullopt : std::optional(ModelFileName), TriangleCount);
+    if (const auto* failed = std::get_if<ViewFailure>(&loaded)) {
+        if (failed->error)
+            throw *failed->error;
+        m_runtime.messageBox(kNoVertexBuffer);
+        endProgram(1);
+    }
+    takeModel(std::get<LoadedModel>(std::move(loaded)));
 
     Timer1->start();
 }
@@ -466,11 +476,12 @@ void Form1::Timer1_Timer()
         static_cast<std::int16_t>(HScroll1->value()) };
     // In manual mode the frame already shown is not drawn again: nothing
     // anyone could see would change.
-    const Shown next { pose, Picture1->pixelSize(), TriangleCount, d3d.VertexBuffer.get() };
+    const Shown next { pose, Picture1->pixelSize(), TriangleCount, View.shownBuffer() };
     if (!byClock && m_shown == next)
         return;
     m_shown.reset(); // a frame that fails leaves nothing shown
-    Render(d3d, TriangleCount, pose);
+    if (const auto failed = View.Render(pose))
+        throw *failed->error;
     m_shown = next;
     describePicture(byClock);
 }
@@ -526,7 +537,7 @@ void Form1::describePicture(bool byClock)
 
 void Form1::Form_Unload(std::int16_t& /*cancel: closing is never refused*/)
 {
-    Cleanup(d3d);
+    View.Cleanup();
     endProgram(0);
 }
 

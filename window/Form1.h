@@ -3,14 +3,13 @@
 // the labels, the frame timer; its event handlers and the start-up sequence.
 #pragma once
 
-#include "window/EventDispatcher.h"
-#include "window/FileFollower.h"
-#include "view/StartUp.h"
-#include "view/DeviceSetup.h"
-#include "view/FrameRenderer.h"
-#include "view/Turn.h"
 #include "render/gl/GlDevice.h"
 #include "runtime/Values.h"
+#include "view/FrameRenderer.h"
+#include "view/ModelView.h"
+#include "view/Turn.h"
+#include "window/EventDispatcher.h"
+#include "window/FileFollower.h"
 
 #include <QPointF>
 #include <QWidget>
@@ -123,11 +122,12 @@ public:
     // The window's state.
     std::string ModelFileName;
     std::int16_t TriangleCount = 0;
-    std::int16_t VertexCursor = 0;
     VbBoolean DemoMode = vbFalse;
     D3DVECTOR RotationAxis {};
     float RotationAngle = 0.0f;
-    Direct3DObjects d3d;
+    // The device, its vertex buffer and the model shown, from the load
+    // event's InitD3D to the unload event's Cleanup.
+    ModelView View;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -140,7 +140,7 @@ private:
     void rotate(D3DVECTOR axis, double step);
     void doEvents();
 
-    // Puts a whole model on screen: the buffer and the state that goes with
+    // Puts a whole model on screen: the model and the state that goes with
     // it, together.
     void takeModel(LoadedModel model);
     // Counts and loads file as start-up does and, when it is whole, shows it.
@@ -172,7 +172,6 @@ private:
     std::optional<Shown> m_shown;
 
     RuntimeServices& m_runtime;
-    RootFactory m_newRoot;
     EventDispatcher m_dispatcher;
     bool m_following = false;
     FileFollower m_follower;

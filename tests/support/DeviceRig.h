@@ -3,13 +3,13 @@
 // software rasteriser's (REF).
 #pragma once
 
-#include "window/FrameImage.h"
-#include "view/WindowFigures.h"
 #include "render/DeviceSeam.h"
-#include "view/DeviceSetup.h"
 #include "render/PresentTarget.h"
 #include "render/gl/GlDevice.h"
 #include "render/software/SoftwareBackend.h"
+#include "view/DeviceSetup.h"
+#include "view/WindowFigures.h"
+#include "window/FrameImage.h"
 
 #include <string>
 
@@ -32,6 +32,15 @@ inline std::string backendName(std::uint32_t deviceType)
     return deviceType == D3DDEVTYPE_REF ? "Software" : "OpenGL";
 }
 
+// Root objects of both backends whose objects report to seam.
+inline RootFactory watchedRoots(std::shared_ptr<DeviceSeam> seam)
+{
+    return [seam] {
+        return std::make_unique<DirectX8>(seam, Backends { makeGlBackend, makeSoftwareBackend });
+    };
+}
+
+// Device set-up itself, watched.
 struct DeviceRig
 {
     VbBoolean init(std::uint32_t deviceType = D3DDEVTYPE_HAL)
@@ -40,8 +49,7 @@ struct DeviceRig
             d3d, &target,
             [this] {
                 ++rootsMade;
-                return std::make_unique<DirectX8>(
-                    seam, Backends { makeGlBackend, makeSoftwareBackend });
+                return watchedRoots(seam)();
             },
             D3DFMT_UNKNOWN, deviceType);
     }
