@@ -1,6 +1,9 @@
 // The program's one window: the picture area, the distance scroll bar, the
 // rotation buttons in their axis frames, the automatic-rotation check box,
-// the labels, the frame timer; its event handlers and the start-up sequence.
+// the labels, the frame timer; its event handlers and the start-up sequence
+// (Form1.cpp), its layout (Form1Layout.cpp), a model's life on screen after
+// start-up (Form1Model.cpp) and what screen readers are told
+// (Form1Accessibility.cpp).
 #pragma once
 
 #include "render/gl/GlDevice.h"
@@ -137,6 +140,8 @@ protected:
 private:
     void createControls();
     void connectHandlers();
+    static void installAccessibleWindow();
+    void nameControls();
     void rotate(D3DVECTOR axis, double step);
     void doEvents();
 
