@@ -1,6 +1,8 @@
 #include "app/CommandLine.h"
 
+#include "picture/PictureSize.h"
 #include "render/Direct3D8.h"
+#include "runtime/Arguments.h"
 #include "runtime/ShownSafely.h"
 #include "window/PictureEncoder.h"
 
@@ -38,8 +40,8 @@ Options:
                        output. An existing OUT is written in place.
   --format FORMAT      The picture's format whatever OUT's name says (a file
                        manager's temporary names end in anything).
-  --size WxH           The picture's size in pixels, 1 to {SIDE} a side (the
-                       window's, {AREA}, by default).
+  --size WxH           The picture's size in pixels: WxH, or N for N by N; 1 to
+                       {SIDE} a side (the window's, {AREA}, by default).
   --distance N         The camera's distance, the scroll bar's {NEAR} (nearest) to
                        {FAR} ({START} by default).
   --fit                Moves the camera, looking as the window's does, so that
@@ -81,9 +83,12 @@ std::string helpText()
     return text;
 }
 
+// The design's order: the readers below run in it, so a line with two
+// mistakes is told of the first.
 enum Option {
     Help,
     Version,
+    Watch,
     Render,
     Format,
     Size,
@@ -92,20 +97,13 @@ enum Option {
     Fit,
     Transparent,
     Renderer,
-    Watch,
     OptionCount
-};
-
-struct OptionName
-{
-    std::string_view name;
-    char shortName;
-    bool takesValue;
 };
 
 constexpr std::array<OptionName, OptionCount> kOptions { {
     { "help", 'h', false },
     { "version", 'v', false },
+    { "watch", 0, false },
     { "render", 0, true },
     { "format", 0, true },
     { "size", 0, true },
@@ -114,33 +112,9 @@ constexpr std::array<OptionName, OptionCount> kOptions { {
     { "fit", 0, false },
     { "transparent", 0, false },
     { "renderer", 0, true },
-    { "watch", 0, false },
 } };
 
-// What each option was given: nothing, or its value ("" for a flag).
-using Given = std::array<std::optional<std::string_view>, OptionCount>;
-
-std::optional<Option> findOption(std::string_view argument)
-{
-    for (std::size_t i = 0; i < kOptions.size(); ++i)
-        if (argument == "--" + std::string(kOptions[i].name)
-            || (kOptions[i].shortName != 0
-                && argument == std::string { '-', kOptions[i].shortName }))
-            return static_cast<Option>(i);
-    return std::nullopt;
-}
-
-// A whole number of 1 to digits decimal digits, nothing else.
-std::optional<int> wholeNumber(std::string_view text, std::size_t digits)
-{
-    int value = 0;
-    if (text.empty() || text.size() > digits)
-        return std::nullopt;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc {} || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
+using Given = std::vector<std::optional<std::string_view>>;
 
 // A finite decimal number with an optional sign, nothing else.
 std::optional<float> decimalNumber(std::string_view text)
@@ -174,11 +148,124 @@ std::string formatOf(std::string_view output)
     return lowerCase(name.substr(dot + 1));
 }
 
-} // namespace
-
 // Formats that hold only smaller pictures than the largest back buffer.
 constexpr std::pair<std::string_view, int> kLargestSides[]
     = { { "cur", 256 }, { "ico", 256 }, { "webp", 16383 } };
+
+// --render's options, each read into line from its value (none when not
+// given); each answers why it cannot be, or "".
+using Reader
+    = std::string (*)(std::optional<std::string_view> value, const Given& given, CommandLine& line);
+
+std::string readOutput(std::optional<std::string_view> value, const Given&, CommandLine& line)
+{
+    line.output = std::string(*value);
+    return line.output.empty() ? "--render needs a file name, or - for standard output" : "";
+}
+
+std::string readFormat(std::optional<std::string_view> value, const Given&, CommandLine& line)
+{
+    line.format = value ? lowerCase(*value) : formatOf(line.output);
+    if (isWritableFormat(line.format))
+        return "";
+    std::string known;
+    for (const std::string& format : writableFormats())
+        known += (known.empty() ? "" : ", ") + format;
+    return "cannot write " + shownSafely(line.format, 40) + " pictures; the formats are " + known;
+}
+
+std::string readSize(std::optional<std::string_view> value, const Given&, CommandLine& line)
+{
+    if (value) {
+        const std::optional<PixelSize> size = readPictureSize(*value);
+        if (!size)
+            return "--size " + pictureSizeExpected();
+        line.size = *size;
+    }
+    for (const auto& [format, side] : kLargestSides)
+        if (line.format == format && std::max(line.size.width, line.size.height) > side)
+            return std::string(format) + " pictures are at most " + std::to_string(side) + "x"
+                + std::to_string(side) + "; give a smaller --size";
+    return "";
+}
+
+std::string readDistance(
+    std::optional<std::string_view> value, const Given& given, CommandLine& line)
+{
+    if (value && given[Fit])
+        return "--fit places the camera itself: leave out --distance";
+    if (!value)
+        return "";
+    const auto distance = wholeNumber(*value, kNearestDistance, kFarthestDistance);
+    if (!distance)
+        return "--distance takes " + std::to_string(kNearestDistance) + " to "
+            + std::to_string(kFarthestDistance);
+    line.distance = static_cast<std::int16_t>(*distance);
+    return "";
+}
+
+std::string readTurn(std::optional<std::string_view> value, const Given&, CommandLine& line)
+{
+    if (!value)
+        return "";
+    const std::size_t colon = value->rfind(':');
+    const std::string_view axis = value->substr(0, colon);
+    const auto angle
+        = colon == std::string_view::npos ? std::nullopt : decimalNumber(value->substr(colon + 1));
+    std::optional<D3DVECTOR> direction;
+    if (axis.size() == 1 && axis.find_first_of("xyz") == 0) {
+        direction = { float(axis[0] == 'x'), float(axis[0] == 'y'), float(axis[0] == 'z') };
+    } else if (const std::size_t first = axis.find(','), second = axis.find(',', first + 1);
+               first != std::string_view::npos && second != std::string_view::npos) {
+        const auto x = decimalNumber(axis.substr(0, first));
+        const auto y = decimalNumber(axis.substr(first + 1, second - first - 1));
+        const auto z = decimalNumber(axis.substr(second + 1));
+        if (x && y && z)
+            direction = D3DVECTOR { *x, *y, *z };
+    }
+    if (!angle || !direction)
+        return "--turn takes x, y, z or an axis AX,AY,AZ, a colon and an angle";
+    line.angle = *angle;
+    line.axis = *direction;
+    return "";
+}
+
+std::string readFit(std::optional<std::string_view> value, const Given&, CommandLine& line)
+{
+    line.fit = value.has_value();
+    return "";
+}
+
+std::string readTransparent(std::optional<std::string_view> value, const Given&, CommandLine& line)
+{
+    line.transparent = value.has_value();
+    return "";
+}
+
+std::string readRenderer(std::optional<std::string_view> value, const Given&, CommandLine& line)
+{
+    // A thumbnail is small and wanted fast: software spares it opening OpenGL.
+    line.deviceType = line.fit ? D3DDEVTYPE_REF : D3DDEVTYPE_HAL;
+    if (!value)
+        return "";
+    if (*value != "gl" && *value != "software")
+        return "--renderer takes gl or software";
+    line.deviceType = *value == "gl" ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF;
+    return "";
+}
+
+constexpr std::pair<Option, Reader> kRenderReaders[] = {
+    { Render, readOutput },
+    { Format, readFormat },
+    { Size, readSize },
+    { Distance, readDistance },
+    { Turn, readTurn },
+    { Fit, readFit },
+    { Transparent, readTransparent },
+    { Renderer, readRenderer },
+};
+
+} // namespace
 
 CommandLine parseCommandLine(int argc, char* argv[])
 {
@@ -189,43 +276,10 @@ CommandLine parseCommandLine(int argc, char* argv[])
         return line;
     };
 
-    Given given;
-    std::optional<std::string_view> file;
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string_view argument = argv[i];
-        if (!optionsEnded && argument == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (optionsEnded || argument == "-" || !argument.starts_with('-')) {
-            if (file)
-                return usage("one FILE at most");
-            file = argument;
-            continue;
-        }
-        std::optional<std::string_view> value;
-        if (const std::size_t equals = argument.find('=');
-            argument.starts_with("--") && equals != std::string_view::npos) {
-            value = argument.substr(equals + 1);
-            argument = argument.substr(0, equals);
-        }
-        const std::optional<Option> option = findOption(argument);
-        if (!option)
-            return usage("unknown option " + shownSafely(argument, 40));
-        const std::string name = "--" + std::string(kOptions[*option].name);
-        if (given[*option])
-            return usage(name + " is given twice");
-        if (kOptions[*option].takesValue && !value) {
-            if (i + 1 == argc)
-                return usage(name + " needs a value");
-            value = argv[++i];
-        }
-        if (!kOptions[*option].takesValue && value)
-            return usage(name + " takes no value");
-        given[*option] = value.value_or("");
-    }
-
+    const Arguments arguments = readArguments(argc, argv, kOptions, 1, "one FILE at most");
+    if (!arguments.wrong.empty())
+        return usage(arguments.wrong);
+    const Given& given = arguments.given;
     if (given[Help]) {
         line.action = CommandLine::Action::Help;
         line.text = helpText();
@@ -236,91 +290,27 @@ CommandLine parseCommandLine(int argc, char* argv[])
         line.text = "triview " TRIVIEW_VERSION "\n";
         return line;
     }
-    if (file && file->empty())
-        return usage("FILE is empty: name a tri file, or leave it out");
-    if (file)
-        line.file = std::string(*file);
+    if (!arguments.operands.empty()) {
+        if (arguments.operands[0].empty())
+            return usage("FILE is empty: name a tri file, or leave it out");
+        line.file = std::string(arguments.operands[0]);
+    }
     if (given[Watch] && given[Render])
         return usage("--watch is for the window; --render draws once");
-    if (given[Watch] && !file)
+    if (given[Watch] && !line.file)
         return usage("--watch follows a FILE: name one");
     line.watch = given[Watch].has_value();
     if (!given[Render]) {
-        for (const Option option : { Format, Size, Distance, Turn, Fit, Transparent, Renderer })
+        for (const auto& [option, read] : kRenderReaders)
             if (given[option])
-                return usage("--" + std::string(kOptions[option].name) + " goes with --render");
+                return usage(optionShown(kOptions[option]) + " goes with --render");
         return line;
     }
 
     line.action = CommandLine::Action::Render;
-    line.output = std::string(*given[Render]);
-    if (line.output.empty())
-        return usage("--render needs a file name, or - for standard output");
-    line.format = given[Format] ? lowerCase(*given[Format]) : formatOf(line.output);
-    if (!isWritableFormat(line.format)) {
-        std::string known;
-        for (const std::string& format : writableFormats())
-            known += (known.empty() ? "" : ", ") + format;
-        return usage(
-            "cannot write " + shownSafely(line.format, 40) + " pictures; the formats are " + known);
-    }
-    if (given[Size]) {
-        const std::string_view size = *given[Size];
-        const std::size_t x = size.find('x');
-        const auto width = wholeNumber(size.substr(0, x), 5);
-        const auto height
-            = x == std::string_view::npos ? std::nullopt : wholeNumber(size.substr(x + 1), 5);
-        const auto inRange
-            = [](int side) { return side >= 1 && std::uint32_t(side) <= kMaxBackBufferSide; };
-        if (!width || !height || !inRange(*width) || !inRange(*height))
-            return usage(
-                "--size takes WxH, 1 to " + std::to_string(kMaxBackBufferSide) + " a side");
-        line.size = { *width, *height };
-    }
-    for (const auto& [format, side] : kLargestSides)
-        if (line.format == format && std::max(line.size.width, line.size.height) > side)
-            return usage(std::string(format) + " pictures are at most " + std::to_string(side) + "x"
-                + std::to_string(side) + "; give a smaller --size");
-    if (given[Distance] && given[Fit])
-        return usage("--fit places the camera itself: leave out --distance");
-    if (given[Distance]) {
-        const auto distance = wholeNumber(*given[Distance], 2);
-        if (!distance || *distance < kNearestDistance || *distance > kFarthestDistance)
-            return usage("--distance takes " + std::to_string(kNearestDistance) + " to "
-                + std::to_string(kFarthestDistance));
-        line.distance = static_cast<std::int16_t>(*distance);
-    }
-    if (given[Turn]) {
-        const std::string_view turn = *given[Turn];
-        const std::size_t colon = turn.rfind(':');
-        const std::string_view axis = turn.substr(0, colon);
-        const auto angle = colon == std::string_view::npos ? std::nullopt
-                                                           : decimalNumber(turn.substr(colon + 1));
-        std::optional<D3DVECTOR> direction;
-        if (axis.size() == 1 && axis.find_first_of("xyz") == 0) {
-            direction = { float(axis[0] == 'x'), float(axis[0] == 'y'), float(axis[0] == 'z') };
-        } else if (const std::size_t first = axis.find(','), second = axis.find(',', first + 1);
-                   first != std::string_view::npos && second != std::string_view::npos) {
-            const auto x = decimalNumber(axis.substr(0, first));
-            const auto y = decimalNumber(axis.substr(first + 1, second - first - 1));
-            const auto z = decimalNumber(axis.substr(second + 1));
-            if (x && y && z)
-                direction = D3DVECTOR { *x, *y, *z };
-        }
-        if (!angle || !direction)
-            return usage("--turn takes x, y, z or an axis AX,AY,AZ, a colon and an angle");
-        line.angle = *angle;
-        line.axis = *direction;
-    }
-    line.fit = given[Fit].has_value();
-    line.transparent = given[Transparent].has_value();
-    // A thumbnail is small and wanted fast: software spares it opening OpenGL.
-    line.deviceType = line.fit ? D3DDEVTYPE_REF : D3DDEVTYPE_HAL;
-    if (given[Renderer]) {
-        if (*given[Renderer] != "gl" && *given[Renderer] != "software")
-            return usage("--renderer takes gl or software");
-        line.deviceType = *given[Renderer] == "gl" ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF;
-    }
+    for (const auto& [option, read] : kRenderReaders)
+        if (const std::string why = read(given[option], given, line); !why.empty())
+            return usage(why);
     return line;
 }
 

@@ -4,16 +4,15 @@
 // process that loads no Qt, no OpenGL and no display connection: a folder of
 // models is thumbnailed at the cost of reading them.
 #include "app/LeakCheck.h"
+#include "picture/PictureSize.h"
 #include "picture/PngEncoder.h"
 #include "picture/RenderPicture.h"
 #include "render/software/SoftwareBackend.h"
-#include "runtime/ShownSafely.h"
+#include "runtime/Arguments.h"
 #include "view/WindowFigures.h"
 
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <optional>
 #include <string>
@@ -43,31 +42,7 @@ Options:
   -v, --version   Shows the version.
 )";
 
-// A whole number from low to high, nothing else; none when not.
-std::optional<int> wholeNumber(std::string_view digits, int low, int high)
-{
-    int value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (digits.empty() || digits.size() > 5 || error != std::errc {}
-        || end != digits.data() + digits.size() || value < low || value > high)
-        return std::nullopt;
-    return value;
-}
-
-// N or WxH, each side 1 to the largest back buffer's; none when not.
-std::optional<triview::PixelSize> pictureSize(std::string_view text)
-{
-    constexpr int largest = int(triview::kMaxBackBufferSide);
-    const std::size_t x = text.find('x');
-    const auto width = wholeNumber(text.substr(0, x), 1, largest);
-    const auto height
-        = x == std::string_view::npos ? width : wholeNumber(text.substr(x + 1), 1, largest);
-    if (!width || !height)
-        return std::nullopt;
-    return triview::PixelSize { *width, *height };
-}
-
-struct Arguments
+struct Given
 {
     std::optional<triview::PixelSize> size;
     std::optional<int> seconds;
@@ -75,34 +50,21 @@ struct Arguments
     std::string wrong; // why the command line is wrong, if it is
 };
 
-Arguments readArguments(int argc, char* argv[])
+Given readGiven(int argc, char* argv[])
 {
-    Arguments given;
-    bool optionsEnded = false;
-    for (int i = 1; i < argc && given.wrong.empty(); ++i) {
-        const std::string_view argument = argv[i];
-        if (optionsEnded || argument == "-" || !argument.starts_with('-')) {
-            given.names.push_back(argument);
-        } else if (argument == "--") {
-            optionsEnded = true;
-        } else if (argument != "-s" && argument != "-t") {
-            given.wrong = "unknown option " + triview::shownSafely(argument, 40);
-        } else if (i + 1 == argc) {
-            given.wrong = std::string(argument) + " needs a value";
-        } else if (argument == "-s") {
-            if (given.size)
-                given.wrong = "-s is given twice";
-            given.size = pictureSize(argv[++i]);
-            if (given.wrong.empty() && !given.size)
-                given.wrong = "-s takes N or WxH, 1 to 16384 a side";
-        } else {
-            if (given.seconds)
-                given.wrong = "-t is given twice";
-            given.seconds = wholeNumber(argv[++i], 1, 3600);
-            if (given.wrong.empty() && !given.seconds)
-                given.wrong = "-t takes 1 to 3600 seconds";
-        }
-    }
+    constexpr triview::OptionName options[] = { { "", 's', true }, { "", 't', true } };
+    Given given;
+    const triview::Arguments arguments = triview::readArguments(argc, argv, options, SIZE_MAX, {},
+        [&](std::size_t option, std::string_view value) -> std::string {
+            if (option == 0) {
+                given.size = triview::readPictureSize(value);
+                return given.size ? "" : "-s " + triview::pictureSizeExpected();
+            }
+            given.seconds = triview::wholeNumber(value, 1, 3600);
+            return given.seconds ? "" : "-t takes 1 to 3600 seconds";
+        });
+    given.names = arguments.operands;
+    given.wrong = arguments.wrong;
     if (!given.wrong.empty())
         return given;
     if (!given.size)
@@ -134,7 +96,7 @@ int main(int argc, char* argv[])
             return std::fflush(stdout) == 0 ? 0 : 1;
         }
     }
-    const Arguments given = readArguments(argc, argv);
+    const Given given = readGiven(argc, argv);
     if (!given.wrong.empty()) {
         std::fprintf(stderr, "triview-thumbnailer: %s\n%s", given.wrong.c_str(), kUsage);
         return 2;

@@ -64,8 +64,8 @@ TEST(CommandLine, NumbersAreTakenWholeOrNotAtAll)
         const char* option;
         std::vector<const char*> taken, refused;
     } cases[] = {
-        { "--size", { "16384x1", "1x1" },
-            { "16385x1", "1x0", "12x12\n", " 12x12", "12X12", "12x" } },
+        { "--size", { "16384x1", "1x1", "64" },
+            { "16385x1", "1x0", "12x12\n", " 12x12", "12X12", "12x", "16385", "0" } },
         { "--distance", { "1", "15" }, { "0", "16", " 8", "8\n" } },
         { "--turn", { "y:+0.6", "x:-1e1", "0.6,-0.8,0:1.25", "1,2,3:0" },
             { "w:1", "y: 1", "y:1\n", "y:inf", "y:", "y:+-1", "yy:1", "1,2:1", "1,2,3,4:1",
