@@ -1,11 +1,11 @@
 // KDE's thumbnail plugin for tri models on KDE Frameworks 6 (Plasma 6), which
 // is Qt 6 like the viewer: it draws in KIO's thumbnail worker's own process,
-// with the viewer's code, the picture `triview --render --fit --transparent`
-// draws (so the same as the thumbnailer entry's). Drawn here, a thumbnail
-// costs no process start and no driver load after the first: a third of
-// what running triview costs. As with KDE's own thumbnailers, the worker is
-// the process a crash would end, never Dolphin. Frameworks 5's worker is
-// Qt 5, and runs the viewer instead (TriThumbnailCreator.cpp).
+// through the viewer's view of a model, the picture triview-thumbnailer
+// draws. Drawn here, a thumbnail costs no process start (bench/
+// kio_thumbnail.sh times the two). As with KDE's own thumbnailers, the
+// worker is the process a crash would end, never Dolphin. Frameworks 5's
+// worker is Qt 5, and runs triview-thumbnailer instead
+// (TriThumbnailCreator.cpp).
 #include "picture/RenderPicture.h"
 #include "render/software/SoftwareBackend.h"
 #include "view/WindowFigures.h"
