@@ -1,6 +1,9 @@
 #!/bin/sh
 # A thumbnail's whole process, for the 10922-triangle benchmark model at 256
-# pixels, in one hyperfine run beside its floor and its baseline:
+# pixels, in one hyperfine run beside its floors and its baseline:
+# - bench/blank_thumbnail, which reads the model as the thumbnailer does and
+#   writes a blank PNG of the same size: what any thumbnailer pays but the
+#   drawing;
 # - bench/egl_floor, a bare EGL program that clears and reads back 256x256:
 #   what any OpenGL thumbnailer pays before it draws anything;
 # - triview-thumbnailer, the thumbnailer entry's command: software, no Qt;
@@ -21,6 +24,7 @@ triview=$build/app/triview
 thumbnailer=$build/app/triview-thumbnailer
 fit="--format png --size 256x256 --fit --transparent"
 hyperfine -N --warmup 5 --runs 40 \
+  "$build/bench/blank_thumbnail 256 $work/model.tri $work/blank.png" \
   "$build/bench/egl_floor" \
   "$thumbnailer -s 256 -- $work/model.tri $work/entry.png" \
   "$triview --render $work/software.png $fit -- $work/model.tri" \

@@ -51,7 +51,19 @@ ModelView::~ModelView()
 }
 
 ModelView::ModelView(ModelView&&) noexcept = default;
-ModelView& ModelView::operator=(ModelView&&) noexcept = default;
+
+ModelView& ModelView::operator=(ModelView&& other) noexcept
+{
+    if (this != &other) {
+        // The device goes before the picture it draws on, and in its order.
+        triview::Cleanup(m_d3d);
+        m_d3d = std::move(other.m_d3d);
+        m_picture = std::move(other.m_picture);
+        m_newRoot = std::move(other.m_newRoot);
+        m_model = std::move(other.m_model);
+    }
+    return *this;
+}
 
 VbBoolean ModelView::InitD3D(
     PresentTarget* target, std::uint32_t backBufferFormat, std::uint32_t deviceType)
@@ -115,6 +127,7 @@ std::optional<ViewFailure> ModelView::drawPicture(
             TriangleCount = request.file ? counttri(*request.file) : kDemonstrationTriangles;
         }))
         return failed;
+    Cleanup(); // a device on another picture goes first
     m_picture = std::make_unique<PictureTarget>(PixelSize { request.size.width, bandRows });
     if (InitD3D(m_picture.get(), request.transparent ? D3DFMT_A8R8G8B8 : D3DFMT_UNKNOWN,
             request.deviceType)

@@ -48,7 +48,7 @@ Form1::Form1(RuntimeServices& runtime, RootFactory newRoot, QWidget* parent)
 Form1::~Form1()
 {
     // The device's objects go before the widgets they draw into.
-    View = ModelView(nullptr);
+    View.Cleanup();
 }
 
 void Form1::load()
