@@ -47,10 +47,12 @@ TEST(InitD3D, SkipsFailingStatementsAndAnswersWhetherADeviceExists)
     }
 }
 
-TEST_F(DeviceSetUp, RootIsMadeOnlyWhenNoneIsHeld)
+TEST_F(DeviceSetUp, RootIsMadeOnlyWhenNoneIsHeldAndOutlivesCleanup)
 {
     d3d.DxRoot = std::make_unique<DirectX8>(seam, Backends { makeGlBackend, makeSoftwareBackend });
     const DirectX8* root = d3d.DxRoot.get();
+    EXPECT_EQ(init(), vbTrue);
+    Cleanup(d3d);
     EXPECT_EQ(init(), vbTrue);
     EXPECT_EQ(rootsMade, 0);
     EXPECT_EQ(d3d.DxRoot.get(), root);
