@@ -1,7 +1,7 @@
 #include "window/EventDispatcher.h"
 
 #include "runtime/RuntimeError.h"
-#include "runtime/RuntimeServices.h"
+#include "window/RuntimeServices.h"
 
 #include <new>
 

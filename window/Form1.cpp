@@ -7,13 +7,13 @@
 #include "model/TriReader.h"
 #include "runtime/CheckedMath.h"
 #include "runtime/RuntimeError.h"
-#include "runtime/RuntimeServices.h"
 #include "runtime/ShownSafely.h"
 #include "view/FrameRenderer.h"
 #include "view/WindowFigures.h"
 #include "window/Fonts.h"
 #include "window/Form1Texts.h"
 #include "window/PictureBox.h"
+#include "window/RuntimeServices.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

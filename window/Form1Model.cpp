@@ -3,9 +3,9 @@
 // failed. The model shown is replaced only by a whole one.
 #include "model/TriReader.h"
 #include "runtime/RuntimeError.h"
-#include "runtime/RuntimeServices.h"
 #include "window/Form1.h"
 #include "window/Form1Texts.h"
+#include "window/RuntimeServices.h"
 
 #include <QDropEvent>
 #include <QMimeData>

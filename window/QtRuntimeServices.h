@@ -2,7 +2,7 @@
 // QCoreApplication::processEvents.
 #pragma once
 
-#include "runtime/RuntimeServices.h"
+#include "window/RuntimeServices.h"
 
 #include <QPointer>
 #include <QWidget>

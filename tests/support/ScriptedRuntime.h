@@ -3,7 +3,7 @@
 // what the test asks.
 #pragma once
 
-#include "runtime/RuntimeServices.h"
+#include "window/RuntimeServices.h"
 
 #include <deque>
 #include <functional>
