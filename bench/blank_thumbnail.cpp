@@ -5,7 +5,7 @@
 //   blank_thumbnail SIZE MODEL OUT
 #include "model/Model.h"
 #include "model/TriReader.h"
-#include "picture/OutputFile.h"
+#include "runtime/OutputFile.h"
 #include "picture/PngEncoder.h"
 
 #include <cstdio>

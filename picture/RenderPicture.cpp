@@ -1,6 +1,6 @@
 #include "picture/RenderPicture.h"
 
-#include "picture/OutputFile.h"
+#include "runtime/OutputFile.h"
 #include "runtime/RuntimeError.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 // picture (PNG: its very pixels) and the file holds exactly them. FIFOs and
 // standard output are the process tests'.
 #include "window/FrameImage.h"
-#include "picture/OutputFile.h"
+#include "runtime/OutputFile.h"
 #include "window/PictureEncoder.h"
 #include "runtime/RuntimeError.h"
 

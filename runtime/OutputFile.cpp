@@ -1,4 +1,4 @@
-#include "picture/OutputFile.h"
+#include "runtime/OutputFile.h"
 
 #include "runtime/FileDescriptor.h"
 #include "runtime/RuntimeError.h"
