@@ -21,10 +21,12 @@ namespace {
 constexpr std::string_view kUsage
     = "usage: triview [--watch] FILE\n"
       "       triview [--render OUT [--format FORMAT] [--size WxH] [--distance N | --fit]\n"
-      "                [--turn AXIS:ANGLE] [--transparent] [--renderer gl|software]] [FILE]\n";
+      "                [--turn AXIS:ANGLE] [--transparent] [--renderer gl|software]] [FILE]\n"
+      "       triview --export OUT [--format FORMAT] [FILE]\n";
 
 constexpr std::string_view kHelp = R"(Usage: triview [OPTIONS] [FILE]
-Shows a 3D triangle model from a tri file, or writes its picture with no window.
+Shows a 3D triangle model from a tri file, or writes its picture or the model
+in another 3D format with no window.
 
 Options:
   -h, --help           Shows this help.
@@ -38,8 +40,16 @@ Options:
                        extension gives the format: png, jpg, bmp, or another
                        that this machine can write; "-" writes PNG to standard
                        output. An existing OUT is written in place.
-  --format FORMAT      The picture's format whatever OUT's name says (a file
-                       manager's temporary names end in anything).
+  --export OUT         Writes the model to OUT in another 3D format, with no
+                       window and no display: glb or gltf (glTF 2.0), ply (binary;
+                       ply-ascii for text), obj, stl (binary, no colour), 3mf or
+                       fbx (binary), given by OUT's extension; "-" writes to
+                       standard output (name the format with --format). The
+                       model is mirrored into the format's right-handed axes so
+                       that it looks as it does here. An existing OUT is written
+                       in place.
+  --format FORMAT      The picture's or the model's format whatever OUT's name
+                       says (a file manager's temporary names end in anything).
   --size WxH           The picture's size in pixels: WxH, or N for N by N; 1 to
                        {SIDE} a side (the window's, {AREA}, by default).
   --distance N         The camera's distance, the scroll bar's {NEAR} (nearest) to
@@ -58,8 +68,8 @@ Options:
 
 Arguments:
   FILE                 The tri model to open, as if typed in the start dialog.
-                       Without it the window asks for one, and --render draws
-                       the demonstration model.
+                       Without it the window asks for one, and --render and
+                       --export take the demonstration model.
 
 Qt takes none of its options from the command line (so a FILE after -- is
 always a file); its environment variables still work: QT_QPA_PLATFORM,
@@ -90,6 +100,7 @@ enum Option {
     Version,
     Watch,
     Render,
+    Export,
     Format,
     Size,
     Distance,
@@ -105,6 +116,7 @@ constexpr std::array<OptionName, OptionCount> kOptions { {
     { "version", 'v', false },
     { "watch", 0, false },
     { "render", 0, true },
+    { "export", 0, true },
     { "format", 0, true },
     { "size", 0, true },
     { "distance", 0, true },
@@ -137,15 +149,43 @@ std::string lowerCase(std::string_view text)
     return lower;
 }
 
-// The format OUT's name asks for: its extension; PNG for standard output
-// and for a name without one.
-std::string formatOf(std::string_view output)
+// The extension of OUT's name, or "" for standard output and a name without
+// one.
+std::string_view extensionOf(std::string_view output)
 {
     const std::string_view name = output.substr(output.rfind('/') + 1);
     const std::size_t dot = name.rfind('.');
-    if (output == "-" || dot == std::string_view::npos || dot == 0 || dot + 1 == name.size())
-        return "png";
-    return lowerCase(name.substr(dot + 1));
+    if (output == "-" || dot == std::string_view::npos || dot == 0)
+        return "";
+    return name.substr(dot + 1);
+}
+
+// The picture format OUT's name asks for: its extension; PNG for standard
+// output and for a name without one.
+std::string formatOf(std::string_view output)
+{
+    const std::string_view extension = extensionOf(output);
+    return extension.empty() ? "png" : lowerCase(extension);
+}
+
+// --export's output and format; answers why they cannot be, or "".
+std::string readExport(const Given& given, CommandLine& line)
+{
+    line.output = std::string(*given[Export]);
+    if (line.output.empty())
+        return "--export needs a file name, or - for standard output";
+    const std::string_view named = given[Format] ? *given[Format] : extensionOf(line.output);
+    const std::optional<ExportFormat> format
+        = given[Format] ? exportFormatNamed(named) : exportFormatOfExtension(named);
+    if (format) {
+        line.exportFormat = *format;
+        return "";
+    }
+    if (named.empty())
+        return "--export cannot tell the format from " + shownSafely(line.output, 40)
+            + ": name it with --format (" + exportFormatNames() + ")";
+    return "cannot write " + shownSafely(named, 40) + " models; the formats are "
+        + exportFormatNames();
 }
 
 // Formats that hold only smaller pictures than the largest back buffer.
@@ -295,15 +335,24 @@ CommandLine parseCommandLine(int argc, char* argv[])
             return usage("FILE is empty: name a tri file, or leave it out");
         line.file = std::string(arguments.operands[0]);
     }
-    if (given[Watch] && given[Render])
-        return usage("--watch is for the window; --render draws once");
+    if (given[Render] && given[Export])
+        return usage("--render writes a picture and --export the model: give one of them");
+    if (given[Watch] && (given[Render] || given[Export]))
+        return usage("--watch is for the window; "
+            + std::string(given[Render] ? "--render draws" : "--export writes") + " once");
     if (given[Watch] && !line.file)
         return usage("--watch follows a FILE: name one");
     line.watch = given[Watch].has_value();
     if (!given[Render]) {
         for (const auto& [option, read] : kRenderReaders)
-            if (given[option])
-                return usage(optionShown(kOptions[option]) + " goes with --render");
+            if (given[option] && !(given[Export] && option == Format))
+                return usage(optionShown(kOptions[option])
+                    + (option == Format ? " goes with --render or --export" : " goes with --render"));
+        if (!given[Export])
+            return line;
+        line.action = CommandLine::Action::Export;
+        if (const std::string why = readExport(given, line); !why.empty())
+            return usage(why);
         return line;
     }
 

@@ -1,7 +1,8 @@
 // The command line, triview [OPTIONS] [FILE]: a file to open instead of
-// asking for one, or a picture to write with no window at all.
+// asking for one, or a picture or the model to write with no window at all.
 #pragma once
 
+#include "export/ExportFormats.h"
 #include "picture/RenderPicture.h"
 #include "view/WindowFigures.h"
 #include "render/D3DTypes.h"
@@ -14,11 +15,12 @@ namespace triview {
 
 struct CommandLine
 {
-    enum class Action { Window, Render, Help, Version, Usage };
+    enum class Action { Window, Render, Export, Help, Version, Usage };
     Action action = Action::Window;
     std::optional<std::string> file; // the bytes as given, as if typed in the input box
-    std::string output; // --render's picture; "-" is standard output
+    std::string output; // --render's picture or --export's model; "-" is standard output
     std::string format = "png"; // the picture's format, from output's extension
+    ExportFormat exportFormat = ExportFormat::Glb; // the model's, from output's extension
     PixelSize size = kPictureArea;
     std::int16_t distance = kStartDistance;
     D3DVECTOR axis {}; // the turn: none, as at start

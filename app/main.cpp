@@ -1,7 +1,9 @@
 // triview: shows a 3D triangle model from a tri file, turning it on request;
-// or, with --render, writes its picture with no window and no display.
+// or, with --render, writes its picture, and with --export the model in
+// another 3D format, with no window and no display.
 #include "app/CommandLine.h"
 #include "app/LeakCheck.h"
+#include "export/ExportModel.h"
 #include "picture/RenderPicture.h"
 #include "render/gl/GlContext.h"
 #include "render/gl/GlDevice.h"
@@ -148,6 +150,16 @@ int main(int argc, char* argv[])
         triview::checkLeaksBeforeTeardown();
         std::fflush(nullptr);
         std::_Exit(failure ? failure->exitStatus : 0);
+    }
+    case triview::CommandLine::Action::Export: {
+        if (line.output == "-" && !outputOpen) {
+            std::fputs("triview: standard output is closed; name a file for the model\n", stderr);
+            return 2;
+        }
+        const auto failure = triview::exportModel(line.file, line.output, line.exportFormat);
+        if (failure)
+            std::fprintf(stderr, "%s\n", failure->message.c_str());
+        return failure ? failure->exitStatus : 0;
     }
     case triview::CommandLine::Action::Window:
         break;

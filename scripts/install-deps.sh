@@ -6,7 +6,7 @@ set -eu
 
 PACKAGES="
   g++ make cmake pkg-config
-  qt6-base-dev qt6-translations-l10n libgl-dev libegl-dev libegl-mesa0 libxcb1-dev libxkbcommon-dev libpng-dev
+  qt6-base-dev qt6-translations-l10n libgl-dev libegl-dev libegl-mesa0 libxcb1-dev libxkbcommon-dev libpng-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   xvfb xauth libgl1-mesa-dri xdotool x11-utils imagemagick
@@ -16,7 +16,12 @@ PACKAGES="
   help2man man-db lintian appstream
   qt6-wayland sway grim wtype
   at-spi2-core python3-pyatspi
+  blender python3-numpy lib3mf-dev
 "
+# The glTF Validator runs on Node.js; a machine with its own Node.js and npm
+# keeps them.
+command -v node >/dev/null || PACKAGES="$PACKAGES nodejs"
+command -v npm >/dev/null || PACKAGES="$PACKAGES npm"
 # KDE's thumbnail worker is KDE Frameworks 6 from Debian 13 on, 5 before.
 . /etc/os-release
 case ${VERSION_ID:-} in
@@ -30,7 +35,9 @@ esac
 # build the thumbnail plugin, and its thumbnail worker, to test it; Qt's
 # Wayland plugin and a Wayland compositor, sway, with its screenshot and
 # virtual keyboard tools, to test the window there; the accessibility bus
-# and a client of it, to read the window as a screen reader does.)
+# and a client of it, to read the window as a screen reader does; the
+# programs that read exported models: Blender (whose glTF importer needs
+# numpy), lib3mf, and the Khronos glTF Validator from npm, below.)
 # The benchmarks also time another viewer, f3d, with hyperfine; the
 # screenshots show Thunar and Dolphin.
 if [ "${1:-}" = bench ]; then
@@ -46,15 +53,22 @@ for pkg in $PACKAGES; do
   fi
 done
 
-[ -z "$missing" ] && exit 0
-
-if [ "$(id -u)" -eq 0 ]; then
-  as_root=""
-else
-  as_root="sudo"
+if [ -n "$missing" ]; then
+  if [ "$(id -u)" -eq 0 ]; then
+    as_root=""
+  else
+    as_root="sudo"
+  fi
+  echo "Installing:$missing"
+  $as_root apt-get update -qq
+  # shellcheck disable=SC2086
+  DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y -qq --no-install-recommends $missing
 fi
 
-echo "Installing:$missing"
-$as_root apt-get update -qq
-# shellcheck disable=SC2086
-DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y -qq --no-install-recommends $missing
+# The glTF Validator, at one version, where the tests look for it
+# (tests/export/CMakeLists.txt).
+validator=${XDG_CACHE_HOME:-$HOME/.cache}/triview-test-tools
+if [ ! -f "$validator/node_modules/gltf-validator/package.json" ]; then
+  echo "Installing: gltf-validator (npm)"
+  npm install --silent --no-audit --no-fund --prefix "$validator" gltf-validator@2.0.0-dev.3.10
+fi

@@ -30,7 +30,7 @@ TEST(CommandLine, MistakesAreUsageErrorsThatSayWhy)
         { { "--render", "" }, "--render needs a file name" },
         { { "--size", "4x4" }, "--size goes with --render" },
         { { "--fit" }, "--fit goes with --render" },
-        { { "--format", "png" }, "--format goes with --render" },
+        { { "--format", "png" }, "--format goes with --render or --export" },
         { { "--distance", "3" }, "--distance goes with --render" },
         { { "--turn", "x:1" }, "--turn goes with --render" },
         { { "--transparent" }, "--transparent goes with --render" },
@@ -48,6 +48,16 @@ TEST(CommandLine, MistakesAreUsageErrorsThatSayWhy)
         { { "--render", "x.png", "--fit", "--distance", "3" }, "--fit places the camera itself" },
         { { "--render", "x.xyz" }, "cannot write xyz pictures; the formats are " },
         { { "--render", "x.png", "--format", "tri" }, "cannot write tri pictures" },
+        { { "--export", "" }, "--export needs a file name" },
+        { { "--export", "x.glb", "--size", "4x4" }, "--size goes with --render" },
+        { { "--export", "x.glb", "--render", "x.png" },
+            "--render writes a picture and --export the model: give one" },
+        { { "--watch", "--export", "x.glb", "m.tri" }, "--watch is for the window; --export" },
+        { { "--export", "x.xyz" },
+            "cannot write xyz models; the formats are glb, gltf, ply, ply-ascii, obj, stl, 3mf, fbx" },
+        { { "--export", "x.ply-ascii" }, "cannot write ply-ascii models" },
+        { { "--export", "-" }, "--export cannot tell the format from -: name it with --format" },
+        { { "--export", "x.glb", "--format", "png" }, "cannot write png models" },
     };
     for (const auto& c : cases) {
         const CommandLine line = parse(c.arguments);
@@ -113,6 +123,31 @@ TEST(CommandLine, RenderTakesEachArgumentAsTheBytesItIs)
     };
     for (const auto& f : formats)
         EXPECT_EQ(parse(f.arguments).format, f.format) << f.arguments[1];
+}
+
+TEST(CommandLine, ExportTakesTheFormatFromFormatOrElseTheExtension)
+{
+    const struct
+    {
+        std::vector<std::string> arguments;
+        ExportFormat format;
+    } cases[] = {
+        { { "--export", "x.GLB" }, ExportFormat::Glb },
+        { { "--export", "d.stl/x.gltf" }, ExportFormat::Gltf },
+        { { "--export", "x.ply" }, ExportFormat::Ply },
+        { { "--export", "x.ply", "--format", "PLY-ascii" }, ExportFormat::PlyAscii },
+        { { "--export", "-", "--format", "obj" }, ExportFormat::Obj },
+        { { "--export", "x.stl" }, ExportFormat::Stl },
+        { { "--export", "/tmp/tmp.Ab3dEf", "--format", "3mf" }, ExportFormat::ThreeMf },
+        { { "--export", "x.fbx", "m.tri" }, ExportFormat::Fbx },
+    };
+    for (const auto& c : cases) {
+        const CommandLine line = parse(c.arguments);
+        ASSERT_EQ(line.action, CommandLine::Action::Export) << line.text;
+        EXPECT_EQ(line.exportFormat, c.format) << c.arguments[1];
+        EXPECT_EQ(line.output, c.arguments[1]);
+    }
+    EXPECT_EQ(parse({ "--export", "x.fbx", "m.tri" }).file, "m.tri");
 }
 
 TEST(CommandLine, FileAloneOpensTheWindowAndHelpOrVersionComeFirst)

@@ -1,0 +1,126 @@
+#include "export/ExportMesh.h"
+
+#include <bit>
+#include <unordered_map>
+
+namespace triview {
+
+namespace {
+
+// A vertex's identity: its position's bits (a zero is always +0 by now) and,
+// where it counts, its colour.
+struct VertexKey
+{
+    std::uint32_t x, y, z, colour;
+    friend bool operator==(const VertexKey&, const VertexKey&) = default;
+};
+
+struct VertexKeyHash
+{
+    std::size_t operator()(const VertexKey& key) const
+    {
+        std::uint64_t h = key.x * 0x9E3779B97F4A7C15ull;
+        h = (h ^ key.y) * 0xC2B2AE3D27D4EB4Full;
+        h = (h ^ key.z) * 0x165667B19E3779F9ull;
+        h = (h ^ key.colour) * 0x9E3779B97F4A7C15ull;
+        return static_cast<std::size_t>(h ^ (h >> 29));
+    }
+};
+
+std::uint32_t colourBits(Rgb colour)
+{
+    return std::uint32_t { colour.red } << 16 | std::uint32_t { colour.green } << 8 | colour.blue;
+}
+
+// Numbers each distinct key in the order first met.
+template <typename Key, typename Hash> class Numbering
+{
+public:
+    explicit Numbering(std::size_t expected) { m_numbers.reserve(expected); }
+    // The key's number, and whether it is new.
+    std::pair<std::uint32_t, bool> number(const Key& key)
+    {
+        const auto [at, added]
+            = m_numbers.try_emplace(key, static_cast<std::uint32_t>(m_numbers.size()));
+        return { at->second, added };
+    }
+
+private:
+    std::unordered_map<Key, std::uint32_t, Hash> m_numbers;
+};
+
+struct ColourHash
+{
+    std::size_t operator()(std::uint32_t colour) const { return colour * 0x9E3779B1u; }
+};
+
+} // namespace
+
+Position rightHanded(const TriVertex& vertex, UpAxis up)
+{
+    // Adding +0 turns a -0 into +0, so that equal positions have equal bits.
+    if (up == UpAxis::Y)
+        return { vertex.x + 0.0f, vertex.y + 0.0f, -vertex.z + 0.0f };
+    return { vertex.x + 0.0f, vertex.z + 0.0f, vertex.y + 0.0f };
+}
+
+IndexedMesh sharedByPositionAndColour(const Model& model, UpAxis up)
+{
+    IndexedMesh mesh;
+    const std::size_t triangles = model.vertices.size() / 3;
+    Numbering<VertexKey, VertexKeyHash> vertices(model.vertices.size());
+    mesh.triangles.reserve(triangles);
+    for (std::size_t t = 0; t < triangles; ++t) {
+        std::array<std::uint32_t, 3> indices {};
+        for (std::size_t c = 0; c < 3; ++c) {
+            const TriVertex& vertex = model.vertices[3 * t + std::size_t(kCornerOrder[c])];
+            const Position position = rightHanded(vertex, up);
+            const Rgb colour = drawnColour(vertex.colour);
+            const auto [index, added] = vertices.number({ std::bit_cast<std::uint32_t>(position[0]),
+                std::bit_cast<std::uint32_t>(position[1]), std::bit_cast<std::uint32_t>(position[2]),
+                colourBits(colour) });
+            if (added) {
+                mesh.positions.push_back(position);
+                mesh.colours.push_back(colour);
+            }
+            indices[c] = index;
+        }
+        mesh.triangles.push_back(indices);
+    }
+    return mesh;
+}
+
+IndexedMesh sharedByPosition(const Model& model, UpAxis up)
+{
+    IndexedMesh mesh;
+    const std::size_t triangles = model.vertices.size() / 3;
+    Numbering<VertexKey, VertexKeyHash> vertices(model.vertices.size());
+    Numbering<std::uint32_t, ColourHash> colours(triangles);
+    mesh.triangles.reserve(triangles);
+    mesh.cornerColours.reserve(triangles);
+    for (std::size_t t = 0; t < triangles; ++t) {
+        std::array<std::uint32_t, 3> indices {}, cornerColours {};
+        for (std::size_t c = 0; c < 3; ++c) {
+            const TriVertex& vertex = model.vertices[3 * t + std::size_t(kCornerOrder[c])];
+            const Position position = rightHanded(vertex, up);
+            const auto [index, added] = vertices.number({ std::bit_cast<std::uint32_t>(position[0]),
+                std::bit_cast<std::uint32_t>(position[1]), std::bit_cast<std::uint32_t>(position[2]),
+                0 });
+            if (added)
+                mesh.positions.push_back(position);
+            indices[c] = index;
+            const Rgb colour = drawnColour(vertex.colour);
+            const auto [colourIndex, newColour] = colours.number(colourBits(colour));
+            if (newColour)
+                mesh.colours.push_back(colour);
+            cornerColours[c] = colourIndex;
+        }
+        if (indices[0] == indices[1] || indices[1] == indices[2] || indices[0] == indices[2])
+            continue;
+        mesh.triangles.push_back(indices);
+        mesh.cornerColours.push_back(cornerColours);
+    }
+    return mesh;
+}
+
+} // namespace triview

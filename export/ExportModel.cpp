@@ -1,0 +1,37 @@
+#include "export/ExportModel.h"
+
+#include "model/TriReader.h"
+#include "runtime/OutputFile.h"
+#include "runtime/RuntimeError.h"
+
+#include <new>
+
+namespace triview {
+
+std::optional<ExportFailure> exportModel(
+    const std::optional<std::string>& file, const std::string& output, ExportFormat format)
+{
+    const ExportFormatInfo& info = exportFormatInfo(format);
+    if (file && sameFile(output, *file))
+        return ExportFailure { "triview: the export would overwrite the model; name another OUT",
+            2 };
+    if (!info.text && isTerminal(output))
+        return ExportFailure { "triview: a " + std::string(info.name)
+                + " file is not for a terminal; redirect standard output or name a file",
+            2 };
+    try {
+        std::optional<Model> model;
+        if (file)
+            model = readModel(*file, counttri(*file));
+        else
+            model = demonstration();
+        writeOutput(output, encodeModel(*model, format));
+        return std::nullopt;
+    } catch (const RuntimeError& error) {
+        return ExportFailure { error.report(), 1 };
+    } catch (const std::bad_alloc&) {
+        return ExportFailure { RuntimeError(err::OutOfMemory).report(), 1 };
+    }
+}
+
+} // namespace triview
