@@ -5,7 +5,8 @@
 # beside the system's types), the thumbnailer, run by tumbler and by GNOME's
 # thumbnail factory as a file manager runs them, the icons, the examples;
 # and, where it is built, KDE's thumbnail plugin in a package of its own, as
-# Dolphin asks for previews through KIO.
+# Dolphin asks for previews through KIO; and Dolphin's export menu, as KIO
+# builds the context menu and runs its choice.
 # usage: package_test.sh BUILD_FOLDER
 set -eu
 build=$(realpath "$1")
@@ -35,6 +36,7 @@ for path in bin/triview bin/triview-thumbnailer share/applications/triview.deskt
   share/icons/hicolor/256x256/apps/triview.png share/triview/examples/cube.tri \
   share/triview/examples/sphere.tri share/triview/examples/terrain.tri \
   share/metainfo/org.triview.triview.metainfo.xml share/man/man1/triview.1.gz \
+  share/kio/servicemenus/triview-export.desktop libexec/triview/triview-export-beside \
   share/man/man1/triview-thumbnailer.1.gz \
   share/doc/triview/copyright share/doc/triview/changelog.gz; do
   [ -s "$root/usr/$path" ] || fail "does not hold /usr/$path"
@@ -157,4 +159,34 @@ if [ -n "$kio_deb" ]; then
 else
   echo "package: KDE's thumbnail plugin is not built, so not tried"
 fi
+
+# Dolphin's "Export to" menu, as KIO builds a tri file's context menu and
+# runs the choice: each model beside itself, a name taken not written over,
+# a bad model written nowhere. The menu's command is the package's script,
+# from where the package was unpacked.
+menu=$share/kio/servicemenus/triview-export.desktop
+beside=/usr/libexec/triview/triview-export-beside
+[ "$(grep -c "^Exec=$beside [a-z0-9]* [a-z0-9]* %F$" "$menu")" -eq 7 ] ||
+  fail "the export menu does not run $beside on the files chosen"
+mkdir -p "$work/home/kio/servicemenus"
+sed "s|$beside|$root$beside|" "$menu" >"$work/home/kio/servicemenus/triview-export.desktop"
+for kf in 6 5; do
+  [ -x "$build/kio$kf/service_menu" ] || continue
+  models=$work/export$kf
+  mkdir "$models"
+  cp "$work/terrain.tri" "$work/bad.tri" "$models/"
+  cp "$work/terrain.tri" "$models/模型 1.tri"
+  : >"$models/模型 1.stl"
+  LC_ALL=C.UTF-8 QT_QPA_PLATFORM=offscreen dbus-run-session -- "$build/kio$kf/service_menu" "Export to" \
+    "STL, for 3D printing (.stl)" "$models/terrain.tri" "$models/模型 1.tri" "$models/bad.tri" \
+    >"$models/log" 2>/dev/null || fail "KIO $kf's export menu: $(cat "$models/log")"
+  [ "$(grep -c '^action ' "$models/log")" -eq 7 ] || fail "KIO $kf's export menu: $(cat "$models/log")"
+  for _ in $(seq 100); do [ -s "$models/模型 1 (2).stl" ] && break; sleep 0.1; done
+  triview --export "$work/terrain.stl" "$work/terrain.tri"
+  cmp -s "$models/terrain.stl" "$work/terrain.stl" && cmp -s "$models/模型 1 (2).stl" "$work/terrain.stl" ||
+    fail "KIO $kf's export menu wrote no STL beside each model: $(ls "$models")"
+  [ ! -s "$models/模型 1.stl" ] || fail "KIO $kf's export menu wrote over a file"
+  [ ! -e "$models/bad.stl" ] || fail "KIO $kf's export menu wrote a bad model"
+  echo "package: KIO $kf's export menu writes models beside themselves"
+done
 echo "package $(basename "$deb") is complete"
