@@ -38,10 +38,10 @@ esac
 # and a client of it, to read the window as a screen reader does; the
 # programs that read exported models: Blender (whose glTF importer needs
 # numpy), lib3mf, and the Khronos glTF Validator from npm, below.)
-# The benchmarks also time another viewer, f3d, with hyperfine; the
-# screenshots show Thunar and Dolphin.
+# The benchmarks also time another viewer, f3d, and Assimp's converter, with
+# hyperfine; the screenshots show Thunar and Dolphin.
 if [ "${1:-}" = bench ]; then
-  PACKAGES="$PACKAGES f3d hyperfine"
+  PACKAGES="$PACKAGES f3d hyperfine assimp-utils"
 elif [ "${1:-}" = screenshots ]; then
   PACKAGES="$PACKAGES thunar dolphin"
 fi
