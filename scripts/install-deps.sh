@@ -16,7 +16,7 @@ PACKAGES="
   help2man man-db lintian appstream
   qt6-wayland sway grim wtype
   at-spi2-core python3-pyatspi
-  blender python3-numpy lib3mf-dev
+  blender python3-numpy lib3mf-dev f3d
 "
 # The glTF Validator runs on Node.js; a machine with its own Node.js and npm
 # keeps them.
@@ -37,11 +37,11 @@ esac
 # virtual keyboard tools, to test the window there; the accessibility bus
 # and a client of it, to read the window as a screen reader does; the
 # programs that read exported models: Blender (whose glTF importer needs
-# numpy), lib3mf, and the Khronos glTF Validator from npm, below.)
+# numpy), lib3mf, f3d, and the Khronos glTF Validator from npm, below.)
 # The benchmarks also time another viewer, f3d, and Assimp's converter, with
 # hyperfine; the screenshots show Thunar and Dolphin.
 if [ "${1:-}" = bench ]; then
-  PACKAGES="$PACKAGES f3d hyperfine assimp-utils"
+  PACKAGES="$PACKAGES hyperfine assimp-utils"
 elif [ "${1:-}" = screenshots ]; then
   PACKAGES="$PACKAGES thunar dolphin"
 fi

@@ -58,4 +58,5 @@ def main():
         json.dump(report, out)
 
 
-main()
+if __name__ == "__main__":
+    main()

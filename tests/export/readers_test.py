@@ -21,6 +21,19 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
+def write_tetrahedron(folder):
+    """A tetrahedron whose four faces have four colours: a mirror image
+    cannot pass for it. One colour spills past its byte, as triview draws it;
+    one is mid-red. Large enough for triview's camera to see it whole."""
+    path = os.path.join(folder, "tetrahedron.tri")
+    with open(path, "w") as out:
+        a, b, c, d = "0,0,0", "300,0,0", "0,200,0", "0,0,100"
+        for colour, corners in (("200,30,30", (a, b, c)), ("0,255,0", (a, d, b)),
+                                ("300,20,40", (a, c, d)), ("255,255,255", (b, d, c))):
+            out.write("Triangle\n" + colour + ",0,0,0\n" + "".join(p + ",0,0,0\n" for p in corners))
+    return path
+
+
 def tri_triangles(path):
     """Each record's corners and drawn colour, as triview reads them: six
     numbers a group, the colour packed as round(c0*65536) + round(c1*256) +
@@ -120,15 +133,7 @@ def main():
         return 1
     with tempfile.TemporaryDirectory() as work:
         models = [os.path.join(args.examples, f) for f in sorted(os.listdir(args.examples)) if f.endswith(".tri")]
-        # Four faces of four colours: a mirror image cannot pass for it. One
-        # colour spills past its byte, as triview draws it; one is mid-red.
-        tetrahedron = os.path.join(work, "tetrahedron.tri")
-        with open(tetrahedron, "w") as out:
-            a, b, c, d = "0,0,0", "3,0,0", "0,2,0", "0,0,1"
-            for colour, corners in (("200,30,30", (a, b, c)), ("0,255,0", (a, d, b)),
-                                    ("300,20,40", (a, c, d)), ("255,255,255", (b, d, c))):
-                out.write("Triangle\n" + colour + ",0,0,0\n" + "".join(p + ",0,0,0\n" for p in corners))
-        models.append(tetrahedron)
+        models.append(write_tetrahedron(work))
 
         written = {}  # file -> (model, format)
         for model in models:
