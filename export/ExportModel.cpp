@@ -16,8 +16,8 @@ std::optional<ExportFailure> exportModel(
         return ExportFailure { "triview: the export would overwrite the model; name another OUT",
             2 };
     if (!info.text && isTerminal(output))
-        return ExportFailure { "triview: a " + std::string(info.name)
-                + " file is not for a terminal; redirect standard output or name a file",
+        return ExportFailure { "triview: " + std::string(info.name)
+                + " is a binary format, not for a terminal; redirect standard output or name a file",
             2 };
     try {
         std::optional<Model> model;

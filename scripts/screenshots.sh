@@ -1,7 +1,8 @@
 #!/bin/sh
 # Takes the README's screenshots of the running viewer, on a fresh Xvfb:
 # the start dialog, the demonstration model, a loaded example turned with
-# the buttons, and automatic rotation; a picture made by --render; and
+# the buttons, and automatic rotation; a picture made by --render; a model
+# exported to glTF, open in Blender; and
 # Thunar showing the examples' thumbnails, made by tumbler through the
 # thumbnailer entry of an installation into a temporary folder, and Dolphin
 # showing them made by KDE's plugin from the same installation, where it is
@@ -68,9 +69,22 @@ wait_exit "$pid"
 env -u DISPLAY "$viewer" --render "$out/render-terrain.png" --turn y:-0.9 --distance 7 \
   examples/terrain.tri
 
-# Thunar with the examples, a broken model among them, as thumbnails.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+
+# The terrain exported to glTF, open in Blender (given an empty file, so
+# that no splash screen covers it).
+if command -v blender >/dev/null; then
+  env -u DISPLAY "$viewer" --export "$work/terrain.glb" examples/terrain.tri
+  HOME=$work/blender blender -b --factory-startup --python-expr \
+    "import bpy; [bpy.data.objects.remove(o) for o in list(bpy.data.objects)]
+bpy.ops.wm.save_as_mainfile(filepath='$work/empty.blend')" >/dev/null 2>&1
+  HOME=$work/blender blender --factory-startup "$work/empty.blend" \
+    --python scripts/blender-screenshot.py -- "$work/terrain.glb" "$work/blender.png" >/dev/null 2>&1
+  convert "$work/blender.png" -resize 960x -colors 192 "PNG8:$out/export-blender.png"
+fi
+
+# Thunar with the examples, a broken model among them, as thumbnails.
 cmake --install "$(dirname "$viewer")/.." --prefix "$work/prefix" >/dev/null
 update-mime-database "$work/prefix/share/mime"
 mkdir "$work/models" "$work/home"
