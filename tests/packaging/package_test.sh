@@ -43,7 +43,7 @@ for path in bin/triview bin/triview-thumbnailer share/applications/triview.deskt
 done
 appstreamcli validate --no-net --pedantic "$share/metainfo/org.triview.triview.metainfo.xml" >/dev/null ||
   fail "the metainfo is not valid"
-for section in SYNOPSIS OPTIONS --render --fit 'EXIT STATUS' FILES ENVIRONMENT EXAMPLES; do
+for section in SYNOPSIS OPTIONS --render --fit --export 'EXIT STATUS' FILES ENVIRONMENT EXAMPLES; do
   MANWIDTH=80 man -l "$share/man/man1/triview.1.gz" 2>/dev/null | grep -q -- "$section" ||
     fail "the manual page has no $section"
 done

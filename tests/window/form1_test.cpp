@@ -514,6 +514,8 @@ TEST(Form1, AFollowedFileIsReadAgainWhenItChangesAndAFailedReadKeepsTheModel)
             << h.form.windowTitle().toStdString();
         EXPECT_TRUE(eventually([&] { return h.frame() == expected; }));
         shown = h.frame();
+        // The window not asked to follow it reads nothing, a broken model neither.
+        EXPECT_EQ(unasked.form.windowTitle(), QStringLiteral("天才Tovan3D模型秀圖"));
     }
     EXPECT_EQ(h.runtime.messages.size(), 1u); // the first count alone
     // What a screen reader hears follows the model read again.
