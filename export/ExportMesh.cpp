@@ -1,7 +1,7 @@
 #include "export/ExportMesh.h"
 
+#include <algorithm>
 #include <bit>
-#include <unordered_map>
 
 namespace triview {
 
@@ -22,8 +22,7 @@ struct VertexKeyHash
         std::uint64_t h = key.x * 0x9E3779B97F4A7C15ull;
         h = (h ^ key.y) * 0xC2B2AE3D27D4EB4Full;
         h = (h ^ key.z) * 0x165667B19E3779F9ull;
-        h = (h ^ key.colour) * 0x9E3779B97F4A7C15ull;
-        return static_cast<std::size_t>(h ^ (h >> 29));
+        return static_cast<std::size_t>(h ^ key.colour);
     }
 };
 
@@ -32,26 +31,48 @@ std::uint32_t colourBits(Rgb colour)
     return std::uint32_t { colour.red } << 16 | std::uint32_t { colour.green } << 8 | colour.blue;
 }
 
-// Numbers each distinct key in the order first met.
+// Numbers each distinct key in the order first met: an open-addressed table
+// of numbers into the keys, at most half full. (A node-based map would
+// allocate once a vertex.)
 template <typename Key, typename Hash> class Numbering
 {
 public:
-    explicit Numbering(std::size_t expected) { m_numbers.reserve(expected); }
+    // expected: at least the number of distinct keys there will be.
+    explicit Numbering(std::size_t expected)
+        : m_slots(std::bit_ceil(std::max<std::size_t>(16, 2 * expected)), kEmpty)
+        , m_shift(64 - std::countr_zero(m_slots.size()))
+    {
+        m_keys.reserve(expected);
+    }
     // The key's number, and whether it is new.
     std::pair<std::uint32_t, bool> number(const Key& key)
     {
-        const auto [at, added]
-            = m_numbers.try_emplace(key, static_cast<std::uint32_t>(m_numbers.size()));
-        return { at->second, added };
+        // Fibonacci hashing: the product's top bits pick the slot.
+        std::uint64_t h = Hash {}(key);
+        h = (h ^ (h >> 32)) * 0x9E3779B97F4A7C15ull;
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t i = static_cast<std::size_t>(h >> m_shift);; i = (i + 1) & mask) {
+            std::uint32_t& slot = m_slots[i];
+            if (slot == kEmpty) {
+                slot = static_cast<std::uint32_t>(m_keys.size());
+                m_keys.push_back(key);
+                return { slot, true };
+            }
+            if (m_keys[slot] == key)
+                return { slot, false };
+        }
     }
 
 private:
-    std::unordered_map<Key, std::uint32_t, Hash> m_numbers;
+    static constexpr std::uint32_t kEmpty = ~std::uint32_t { 0 };
+    std::vector<std::uint32_t> m_slots;
+    int m_shift;
+    std::vector<Key> m_keys;
 };
 
 struct ColourHash
 {
-    std::size_t operator()(std::uint32_t colour) const { return colour * 0x9E3779B1u; }
+    std::size_t operator()(std::uint32_t colour) const { return colour; }
 };
 
 } // namespace

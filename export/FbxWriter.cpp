@@ -5,6 +5,8 @@
 #include "export/ExportFormats.h"
 #include "export/ExportMesh.h"
 
+#include <bit>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -43,10 +45,19 @@ public:
         appendLittleEndian(m_properties, static_cast<std::uint32_t>(values.size()));
         appendLittleEndian(m_properties, std::uint32_t { 0 });
         appendLittleEndian(m_properties, static_cast<std::uint32_t>(values.size_bytes()));
-        for (const T value : values)
-            appendLittleEndian(m_properties, value);
+        static_assert(std::endian::native == std::endian::little, "FBX is little-endian");
+        m_properties.append(reinterpret_cast<const char*>(values.data()), values.size_bytes());
         ++m_count;
         return *this;
+    }
+
+    // The bytes the node takes, about: for reserving.
+    std::size_t size() const
+    {
+        std::size_t bytes = 13 + m_name.size() + m_properties.size() + 13;
+        for (const FbxNode& node : m_children)
+            bytes += node.size();
+        return bytes;
     }
 
     // Appends the node to out, the file so far: its end offset counts from
@@ -210,8 +221,12 @@ std::string fbxFile(const Model& model)
 
     std::string out("Kaydara FBX Binary  \0\x1A\0", 23);
     appendLittleEndian(out, kVersion);
-    for (const FbxNode& top : { header(), globalSettings(), definitions(), objects, connections })
-        top.write(out);
+    out.reserve(objects.size() + 4096);
+    header().write(out);
+    globalSettings().write(out);
+    definitions().write(out);
+    objects.write(out);
+    connections.write(out);
     out.append(13, '\0');
     appendFooter(out);
     return out;
