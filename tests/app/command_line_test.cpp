@@ -127,25 +127,16 @@ TEST(CommandLine, RenderTakesEachArgumentAsTheBytesItIs)
 
 TEST(CommandLine, ExportTakesTheFormatFromFormatOrElseTheExtension)
 {
-    const struct
-    {
-        std::vector<std::string> arguments;
-        ExportFormat format;
-    } cases[] = {
-        { { "--export", "x.GLB" }, ExportFormat::Glb },
-        { { "--export", "d.stl/x.gltf" }, ExportFormat::Gltf },
-        { { "--export", "x.ply" }, ExportFormat::Ply },
+    const std::pair<std::vector<std::string>, ExportFormat> cases[] = {
+        { { "--export", "d.stl/x.GLB" }, ExportFormat::Glb },
         { { "--export", "x.ply", "--format", "PLY-ascii" }, ExportFormat::PlyAscii },
-        { { "--export", "-", "--format", "obj" }, ExportFormat::Obj },
-        { { "--export", "x.stl" }, ExportFormat::Stl },
-        { { "--export", "/tmp/tmp.Ab3dEf", "--format", "3mf" }, ExportFormat::ThreeMf },
-        { { "--export", "x.fbx", "m.tri" }, ExportFormat::Fbx },
+        { { "--export", "-", "--format", "3mf", "m.tri" }, ExportFormat::ThreeMf },
     };
-    for (const auto& c : cases) {
-        const CommandLine line = parse(c.arguments);
+    for (const auto& [arguments, format] : cases) {
+        const CommandLine line = parse(arguments);
         ASSERT_EQ(line.action, CommandLine::Action::Export) << line.text;
-        EXPECT_EQ(line.exportFormat, c.format) << c.arguments[1];
-        EXPECT_EQ(line.output, c.arguments[1]);
+        EXPECT_EQ(line.exportFormat, format) << arguments[1];
+        EXPECT_EQ(line.output, arguments[1]);
     }
     EXPECT_EQ(parse({ "--export", "x.fbx", "m.tri" }).file, "m.tri");
 }

@@ -32,15 +32,10 @@ def importer(extension):
 def triangles(obj):
     mesh = obj.data
     colours = mesh.color_attributes[0] if len(mesh.color_attributes) else None
-    out = []
-    for polygon in mesh.polygons:
-        corners = [list(obj.matrix_world @ mesh.vertices[v].co) for v in polygon.vertices]
-        colour = None
-        if colours is not None:
-            at = polygon.loop_indices if colours.domain == "CORNER" else polygon.vertices
-            colour = [[c * 255 for c in colours.data[i].color_srgb[:3]] for i in at]
-        out.append({"corners": corners, "colours": colour})
-    return out
+    return [{"corners": [list(obj.matrix_world @ mesh.vertices[v].co) for v in polygon.vertices],
+             "colours": colours and [[c * 255 for c in colours.data[i].color_srgb[:3]] for i in (
+                 polygon.loop_indices if colours.domain == "CORNER" else polygon.vertices)]}
+            for polygon in mesh.polygons]
 
 
 def main():
