@@ -4,7 +4,6 @@
 #include "render/Direct3D8.h"
 #include "runtime/Arguments.h"
 #include "runtime/ShownSafely.h"
-#include "window/PictureEncoder.h"
 
 #include <algorithm>
 #include <array>
@@ -128,6 +127,13 @@ constexpr std::array<OptionName, OptionCount> kOptions { {
 
 using Given = std::vector<std::optional<std::string_view>>;
 
+// What an option's reader may look at besides its value.
+struct Parsing
+{
+    const Given& given;
+    PictureFormats formats;
+};
+
 // A finite decimal number with an optional sign, nothing else.
 std::optional<float> decimalNumber(std::string_view text)
 {
@@ -195,26 +201,29 @@ constexpr std::pair<std::string_view, int> kLargestSides[]
 // --render's options, each read into line from its value (none when not
 // given); each answers why it cannot be, or "".
 using Reader
-    = std::string (*)(std::optional<std::string_view> value, const Given& given, CommandLine& line);
+    = std::string (*)(std::optional<std::string_view> value, const Parsing& parsing, CommandLine& line);
 
-std::string readOutput(std::optional<std::string_view> value, const Given&, CommandLine& line)
+std::string readOutput(std::optional<std::string_view> value, const Parsing&, CommandLine& line)
 {
     line.output = std::string(*value);
     return line.output.empty() ? "--render needs a file name, or - for standard output" : "";
 }
 
-std::string readFormat(std::optional<std::string_view> value, const Given&, CommandLine& line)
+std::string readFormat(
+    std::optional<std::string_view> value, const Parsing& parsing, CommandLine& line)
 {
     line.format = value ? lowerCase(*value) : formatOf(line.output);
-    if (isWritableFormat(line.format))
+    const std::vector<std::string> formats
+        = parsing.formats ? parsing.formats() : std::vector<std::string> {};
+    if (std::ranges::find(formats, line.format) != formats.end())
         return "";
     std::string known;
-    for (const std::string& format : writableFormats())
+    for (const std::string& format : formats)
         known += (known.empty() ? "" : ", ") + format;
     return "cannot write " + shownSafely(line.format, 40) + " pictures; the formats are " + known;
 }
 
-std::string readSize(std::optional<std::string_view> value, const Given&, CommandLine& line)
+std::string readSize(std::optional<std::string_view> value, const Parsing&, CommandLine& line)
 {
     if (value) {
         const std::optional<PixelSize> size = readPictureSize(*value);
@@ -230,9 +239,9 @@ std::string readSize(std::optional<std::string_view> value, const Given&, Comman
 }
 
 std::string readDistance(
-    std::optional<std::string_view> value, const Given& given, CommandLine& line)
+    std::optional<std::string_view> value, const Parsing& parsing, CommandLine& line)
 {
-    if (value && given[Fit])
+    if (value && parsing.given[Fit])
         return "--fit places the camera itself: leave out --distance";
     if (!value)
         return "";
@@ -244,7 +253,7 @@ std::string readDistance(
     return "";
 }
 
-std::string readTurn(std::optional<std::string_view> value, const Given&, CommandLine& line)
+std::string readTurn(std::optional<std::string_view> value, const Parsing&, CommandLine& line)
 {
     if (!value)
         return "";
@@ -270,19 +279,19 @@ std::string readTurn(std::optional<std::string_view> value, const Given&, Comman
     return "";
 }
 
-std::string readFit(std::optional<std::string_view> value, const Given&, CommandLine& line)
+std::string readFit(std::optional<std::string_view> value, const Parsing&, CommandLine& line)
 {
     line.fit = value.has_value();
     return "";
 }
 
-std::string readTransparent(std::optional<std::string_view> value, const Given&, CommandLine& line)
+std::string readTransparent(std::optional<std::string_view> value, const Parsing&, CommandLine& line)
 {
     line.transparent = value.has_value();
     return "";
 }
 
-std::string readRenderer(std::optional<std::string_view> value, const Given&, CommandLine& line)
+std::string readRenderer(std::optional<std::string_view> value, const Parsing&, CommandLine& line)
 {
     // A thumbnail is small and wanted fast: software spares it opening OpenGL.
     line.deviceType = line.fit ? D3DDEVTYPE_REF : D3DDEVTYPE_HAL;
@@ -307,7 +316,7 @@ constexpr std::pair<Option, Reader> kRenderReaders[] = {
 
 } // namespace
 
-CommandLine parseCommandLine(int argc, char* argv[])
+CommandLine parseCommandLine(int argc, char* argv[], PictureFormats formats)
 {
     CommandLine line;
     const auto usage = [&line](std::string_view why) {
@@ -358,7 +367,7 @@ CommandLine parseCommandLine(int argc, char* argv[])
 
     line.action = CommandLine::Action::Render;
     for (const auto& [option, read] : kRenderReaders)
-        if (const std::string why = read(given[option], given, line); !why.empty())
+        if (const std::string why = read(given[option], { given, formats }, line); !why.empty())
             return usage(why);
     return line;
 }

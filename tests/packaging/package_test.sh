@@ -37,6 +37,7 @@ for path in bin/triview bin/triview-thumbnailer share/applications/triview.deskt
   share/triview/examples/sphere.tri share/triview/examples/terrain.tri \
   share/metainfo/org.triview.triview.metainfo.xml share/man/man1/triview.1.gz \
   share/kio/servicemenus/triview-export.desktop libexec/triview/triview-export-beside \
+  libexec/triview/triview-window \
   share/man/man1/triview-thumbnailer.1.gz \
   share/doc/triview/copyright share/doc/triview/changelog.gz; do
   [ -s "$root/usr/$path" ] || fail "does not hold /usr/$path"

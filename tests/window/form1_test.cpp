@@ -536,7 +536,7 @@ QImage describedPose(const Form1& f)
     std::vector<char*> argv;
     for (std::string& word : words)
         argv.push_back(word.data());
-    const CommandLine line = parseCommandLine(int(argv.size()), argv.data());
+    const CommandLine line = parseCommandLine(int(argv.size()), argv.data(), writableFormats);
     EXPECT_EQ(line.action, CommandLine::Action::Render) << said;
     return picture(pictureRequest(line));
 }
