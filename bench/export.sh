@@ -31,6 +31,17 @@ ROW
 done
 IFS='|'
 # shellcheck disable=SC2086 # split on | only
-hyperfine -N --warmup 3 --runs 20 --export-markdown "$work/table.md" ${commands#|} >/dev/null
+hyperfine -N --warmup 3 --runs 20 --export-json "$work/times.json" ${commands#|} >/dev/null
 unset IFS
-sed "s|$work/||g; s|$build/||g" "$work/table.md"
+# One row a format: triview, its floor, Assimp, in milliseconds (mean ± σ).
+/usr/bin/python3 - "$work/times.json" <<'TABLE'
+import json, sys
+runs = json.load(open(sys.argv[1]))["results"]
+print("| Format | triview --export | floor | ratio | assimp export |")
+print("|---|---:|---:|---:|---:|")
+for i in range(0, len(runs), 3):
+    ours, floor, assimp = (runs[i + k] for k in range(3))
+    ms = lambda r: f"{r['mean'] * 1000:.1f} ± {r['stddev'] * 1000:.1f}"
+    name = ours["command"].split("--format ")[1].split()[0]
+    print(f"| {name} | {ms(ours)} | {ms(floor)} | {ours['mean'] / floor['mean']:.2f} | {ms(assimp)} |")
+TABLE
