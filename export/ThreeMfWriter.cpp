@@ -75,7 +75,8 @@ std::string modelPart(const Model& model)
         appendHexByte(out, colour.red);
         appendHexByte(out, colour.green);
         appendHexByte(out, colour.blue);
-        out += "\"/>\n";
+        // Opaque, said outright: Assimp's reader takes a missing alpha for 0.
+        out += "FF\"/>\n";
     }
     out += "</m:colorgroup>\n<object id=\"2\" type=\"model\" pid=\"1\" pindex=\"0\" name=\"";
     appendXmlText(out, modelName(model));

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs a command in this tree on a fresh Debian of the given release, as a new
 # user's machine would have it: a minimal root made by debootstrap from
-# Debian's archive, with only `make` added (the README's commands need it)
+# Debian's archive, with only `make` and the certificate authorities added
+# (the README's commands need them: the host's own are carried over)
 # and a copy of the tree's files (tracked and untracked, not ignored) in
 # /src. The root has its own /proc, /dev, /tmp and /dev/shm in a private
 # mount namespace and is entered with pivot_root, not chroot, so that
@@ -66,6 +67,11 @@ make_root() {
 }
 started=$(date +%s)
 [ -x "$root/usr/bin/apt-get" ] || make_root
+# The host's own certificate authorities (a network that inspects TLS has
+# one), so that the root's downloads over HTTPS (npm's) trust what the host
+# trusts; installed with ca-certificates below.
+mkdir -p "$root/usr/local/share/ca-certificates"
+cp /usr/local/share/ca-certificates/*.crt "$root/usr/local/share/ca-certificates/" 2>/dev/null || true
 mkdir -p "$root/src"
 git -C "$tree" ls-files -z --cached --others --exclude-standard |
   (cd "$tree" && xargs -0 tar -cf - --no-recursion 2>/dev/null) | tar -xf - -C "$root/src"
@@ -93,6 +99,7 @@ unshare --mount --propagation private --pid --fork sh -eu -c '
     HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" ${CI:+CI=$CI} sh -eu -c "
       cd /src
       apt-get update -qq
-      DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends make >/dev/null
+      DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends make ca-certificates >/dev/null
+      update-ca-certificates >/dev/null 2>&1
       exec \"\$@\" </dev/null" sh "$@"
 ' in-debian "$root" "$cache/apt" "$@"

@@ -131,7 +131,7 @@ TEST(ExportFormats, ThreeMfIsAPackageOfOneMeshColouredByGroupInMillimetres)
     EXPECT_NE(zipEntry(zip, "_rels/.rels").find(R"(Target="/3D/3dmodel.model")"), std::string::npos);
     const std::string part = zipEntry(zip, "3D/3dmodel.model");
     EXPECT_NE(part.find(R"(unit="millimeter")"), std::string::npos);
-    EXPECT_NE(part.find("<m:color color=\"#FF0000\"/>\n<m:color color=\"#0000FF\"/>"),
+    EXPECT_NE(part.find("<m:color color=\"#FF0000FF\"/>\n<m:color color=\"#0000FFFF\"/>"),
         std::string::npos)
         << part;
     EXPECT_NE(part.find(R"(<vertex x="1" y="0" z="1"/>)"), std::string::npos);
