@@ -4,8 +4,6 @@
 #include "runtime/OutputFile.h"
 #include "runtime/RuntimeError.h"
 
-#include <new>
-
 namespace triview {
 
 std::optional<ExportFailure> exportModel(
@@ -17,21 +15,15 @@ std::optional<ExportFailure> exportModel(
             2 };
     if (!info.text && isTerminal(output))
         return ExportFailure { "triview: " + std::string(info.name)
-                + " is a binary format, not for a terminal; redirect standard output or name a file",
+                + " is a binary format, not for a terminal; redirect standard output or name a "
+                  "file",
             2 };
-    try {
-        std::optional<Model> model;
-        if (file)
-            model = readModel(*file, counttri(*file));
-        else
-            model = demonstration();
-        writeOutput(output, encodeModel(*model, format));
-        return std::nullopt;
-    } catch (const RuntimeError& error) {
-        return ExportFailure { error.report(), 1 };
-    } catch (const std::bad_alloc&) {
-        return ExportFailure { RuntimeError(err::OutOfMemory).report(), 1 };
-    }
+    if (const auto error = raisedBy([&] {
+            const Model model = file ? *readModel(*file, counttri(*file)) : demonstration();
+            writeOutput(output, encodeModel(model, format));
+        }))
+        return ExportFailure { error->report(), 1 };
+    return std::nullopt;
 }
 
 } // namespace triview

@@ -35,20 +35,19 @@ std::optional<PictureFailure> renderPicture(const PictureRequest& line, const st
         return PictureFailure {
             "triview: a picture is not for a terminal; redirect standard output or name a file", 2
         };
-    try {
-        const int bandRows = static_cast<int>(
-            std::clamp<std::int64_t>(kBandPixels / line.size.width, 1, line.size.height));
-        const std::unique_ptr<PictureSink> sink = makeSink(line.size, line.transparent, format);
-        if (auto failure = view.drawPicture(
-                line, bandRows, [&](const Frame& frame, int rows) { sink->add(frame, rows); }))
-            return PictureFailure { failure->message, 1 };
-        writeOutput(output, sink->finish());
-        return std::nullopt;
-    } catch (const RuntimeError& error) {
-        return PictureFailure { error.report(), 1 };
-    } catch (const std::bad_alloc&) {
-        return PictureFailure { RuntimeError(err::OutOfMemory).report(), 1 };
-    }
+    std::optional<PictureFailure> drawn;
+    if (const auto error = raisedBy([&] {
+            const int bandRows = static_cast<int>(
+                std::clamp<std::int64_t>(kBandPixels / line.size.width, 1, line.size.height));
+            const std::unique_ptr<PictureSink> sink = makeSink(line.size, line.transparent, format);
+            if (auto failure = view.drawPicture(
+                    line, bandRows, [&](const Frame& frame, int rows) { sink->add(frame, rows); }))
+                drawn = PictureFailure { failure->message, 1 };
+            else
+                writeOutput(output, sink->finish());
+        }))
+        return PictureFailure { error->report(), 1 };
+    return drawn;
 }
 
 } // namespace triview

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <exception>
+#include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -66,5 +68,20 @@ private:
 
 // A failing device call: the error's number is the result code.
 RuntimeError deviceError(std::int32_t resultCode, std::string_view operation);
+
+// Runs step and answers the runtime error it raised, memory running out
+// being error 7; none when it ended well. For callers that give failures
+// back as values.
+template <typename Step> std::optional<RuntimeError> raisedBy(Step&& step)
+{
+    try {
+        step();
+        return std::nullopt;
+    } catch (const RuntimeError& error) {
+        return error;
+    } catch (const std::bad_alloc&) {
+        return RuntimeError(err::OutOfMemory);
+    }
+}
 
 } // namespace triview

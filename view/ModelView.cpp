@@ -9,7 +9,6 @@
 #include "view/VertexStore.h"
 
 #include <algorithm>
-#include <new>
 #include <vector>
 
 namespace triview {
@@ -25,18 +24,12 @@ ViewFailure failure(const RuntimeError& error)
     return { error, error.report() };
 }
 
-// Runs step, answering the runtime error it raises (memory running out is
-// error 7) as a failure.
+// Runs step, answering the runtime error it raises as a failure.
 template <typename Step> std::optional<ViewFailure> failureOf(Step&& step)
 {
-    try {
-        step();
-        return std::nullopt;
-    } catch (const RuntimeError& error) {
-        return failure(error);
-    } catch (const std::bad_alloc&) {
-        return failure(RuntimeError(err::OutOfMemory));
-    }
+    if (auto error = raisedBy(step))
+        return failure(*error);
+    return std::nullopt;
 }
 
 } // namespace
