@@ -200,8 +200,8 @@ constexpr std::pair<std::string_view, int> kLargestSides[]
 
 // --render's options, each read into line from its value (none when not
 // given); each answers why it cannot be, or "".
-using Reader
-    = std::string (*)(std::optional<std::string_view> value, const Parsing& parsing, CommandLine& line);
+using Reader = std::string (*)(
+    std::optional<std::string_view> value, const Parsing& parsing, CommandLine& line);
 
 std::string readOutput(std::optional<std::string_view> value, const Parsing&, CommandLine& line)
 {
@@ -285,7 +285,8 @@ std::string readFit(std::optional<std::string_view> value, const Parsing&, Comma
     return "";
 }
 
-std::string readTransparent(std::optional<std::string_view> value, const Parsing&, CommandLine& line)
+std::string readTransparent(
+    std::optional<std::string_view> value, const Parsing&, CommandLine& line)
 {
     line.transparent = value.has_value();
     return "";
@@ -356,7 +357,8 @@ CommandLine parseCommandLine(int argc, char* argv[], PictureFormats formats)
         for (const auto& [option, read] : kRenderReaders)
             if (given[option] && !(given[Export] && option == Format))
                 return usage(optionShown(kOptions[option])
-                    + (option == Format ? " goes with --render or --export" : " goes with --render"));
+                    + (option == Format ? " goes with --render or --export"
+                                        : " goes with --render"));
         if (!given[Export])
             return line;
         line.action = CommandLine::Action::Export;

@@ -4,8 +4,8 @@
 
 #include "export/ExportFormats.h"
 #include "picture/RenderPicture.h"
-#include "view/WindowFigures.h"
 #include "render/D3DTypes.h"
+#include "view/WindowFigures.h"
 
 #include <cstdint>
 #include <optional>

@@ -132,8 +132,8 @@ int main(int argc, char* argv[])
     // Releasing the device and the driver's context only costs time when the
     // process ends anyway: the view is never destroyed.
     triview::ModelView view(triview::newDirectX8);
-    const auto failure = triview::renderPicture(triview::pictureRequest(line), line.output,
-        line.format, triview::makePictureEncoder, view);
+    const auto failure = triview::renderPicture(
+        triview::pictureRequest(line), line.output, line.format, triview::makePictureEncoder, view);
     if (failure)
         std::fprintf(stderr, "%s\n", failure->message.c_str());
     triview::checkLeaksBeforeTeardown();

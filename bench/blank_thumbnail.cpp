@@ -5,8 +5,8 @@
 //   blank_thumbnail SIZE MODEL OUT
 #include "model/Model.h"
 #include "model/TriReader.h"
-#include "runtime/OutputFile.h"
 #include "picture/PngEncoder.h"
+#include "runtime/OutputFile.h"
 
 #include <cstdio>
 #include <cstdlib>

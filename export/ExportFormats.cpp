@@ -1,6 +1,5 @@
 #include "export/ExportFormats.h"
 
-
 #include <algorithm>
 #include <array>
 

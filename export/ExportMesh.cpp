@@ -26,6 +26,12 @@ struct VertexKeyHash
     }
 };
 
+VertexKey keyOf(const Position& position, std::uint32_t colour)
+{
+    return { std::bit_cast<std::uint32_t>(position[0]), std::bit_cast<std::uint32_t>(position[1]),
+        std::bit_cast<std::uint32_t>(position[2]), colour };
+}
+
 std::uint32_t colourBits(Rgb colour)
 {
     return std::uint32_t { colour.red } << 16 | std::uint32_t { colour.green } << 8 | colour.blue;
@@ -97,9 +103,7 @@ IndexedMesh sharedByPositionAndColour(const Model& model, UpAxis up)
             const TriVertex& vertex = model.vertices[3 * t + std::size_t(kCornerOrder[c])];
             const Position position = rightHanded(vertex, up);
             const Rgb colour = drawnColour(vertex.colour);
-            const auto [index, added] = vertices.number({ std::bit_cast<std::uint32_t>(position[0]),
-                std::bit_cast<std::uint32_t>(position[1]), std::bit_cast<std::uint32_t>(position[2]),
-                colourBits(colour) });
+            const auto [index, added] = vertices.number(keyOf(position, colourBits(colour)));
             if (added) {
                 mesh.positions.push_back(position);
                 mesh.colours.push_back(colour);
@@ -116,7 +120,8 @@ IndexedMesh sharedByPosition(const Model& model, UpAxis up)
     IndexedMesh mesh;
     const std::size_t triangles = model.vertices.size() / 3;
     Numbering<VertexKey, VertexKeyHash> vertices(model.vertices.size());
-    Numbering<std::uint32_t, ColourHash> colours(triangles);
+    // As many colours as corners at most: the demonstration model's differ.
+    Numbering<std::uint32_t, ColourHash> colours(model.vertices.size());
     mesh.triangles.reserve(triangles);
     mesh.cornerColours.reserve(triangles);
     for (std::size_t t = 0; t < triangles; ++t) {
@@ -124,9 +129,7 @@ IndexedMesh sharedByPosition(const Model& model, UpAxis up)
         for (std::size_t c = 0; c < 3; ++c) {
             const TriVertex& vertex = model.vertices[3 * t + std::size_t(kCornerOrder[c])];
             const Position position = rightHanded(vertex, up);
-            const auto [index, added] = vertices.number({ std::bit_cast<std::uint32_t>(position[0]),
-                std::bit_cast<std::uint32_t>(position[1]), std::bit_cast<std::uint32_t>(position[2]),
-                0 });
+            const auto [index, added] = vertices.number(keyOf(position, 0));
             if (added)
                 mesh.positions.push_back(position);
             indices[c] = index;

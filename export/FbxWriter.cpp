@@ -147,8 +147,8 @@ FbxNode definitions()
 // The footer that FBX's own library writes after the last node.
 void appendFooter(std::string& out)
 {
-    static constexpr unsigned char kFooterId[16] = { 0xF0, 0xB0, 0xA0, 0x00, 0xD0, 0xC0, 0xD0,
-        0x60, 0xB0, 0x70, 0xF0, 0x80, 0x10, 0xF0, 0x20, 0x70 };
+    static constexpr unsigned char kFooterId[16] = { 0xF0, 0xB0, 0xA0, 0x00, 0xD0, 0xC0, 0xD0, 0x60,
+        0xB0, 0x70, 0xF0, 0x80, 0x10, 0xF0, 0x20, 0x70 };
     static constexpr unsigned char kFooterEnd[16] = { 0xF8, 0x5A, 0x8C, 0x6A, 0xDE, 0xF5, 0xD9,
         0x7E, 0xEC, 0xE9, 0x0C, 0xE3, 0x75, 0x8F, 0x29, 0x0B };
     out.append(reinterpret_cast<const char*>(kFooterId), sizeof kFooterId);
@@ -190,8 +190,10 @@ std::string fbxFile(const Model& model)
         colours.insert(colours.end(), { c.red / 255.0, c.green / 255.0, c.blue / 255.0, 1.0 });
 
     FbxNode objects("Objects");
-    FbxNode& geometry
-        = objects.child("Geometry").integer64(kGeometryId).string(name + std::string("\0\1Geometry", 10)).string("Mesh");
+    FbxNode& geometry = objects.child("Geometry")
+                            .integer64(kGeometryId)
+                            .string(name + std::string("\0\1Geometry", 10))
+                            .string("Mesh");
     geometry.child("Vertices").array<double>('d', positions);
     geometry.child("PolygonVertexIndex").array<std::int32_t>('i', corners);
     geometry.child("GeometryVersion").integer(124);
@@ -208,8 +210,10 @@ std::string fbxFile(const Model& model)
     element.child("Type").string("LayerElementColor");
     element.child("TypedIndex").integer(0);
 
-    FbxNode& node
-        = objects.child("Model").integer64(kModelId).string(name + std::string("\0\1Model", 7)).string("Mesh");
+    FbxNode& node = objects.child("Model")
+                        .integer64(kModelId)
+                        .string(name + std::string("\0\1Model", 7))
+                        .string("Mesh");
     node.child("Version").integer(232);
     node.child("Properties70");
     node.child("Shading").boolean(true);

@@ -60,14 +60,14 @@ void appendHexByte(std::string& out, std::uint8_t byte)
 std::string modelPart(const Model& model)
 {
     const IndexedMesh mesh = sharedByPosition(model, UpAxis::Z);
-    std::string out
-        = R"(<?xml version="1.0" encoding="UTF-8"?>)"
-          "\n"
-          R"(<model unit="millimeter" xml:lang="en-US" )"
-          R"(xmlns="http://schemas.microsoft.com/3dmanufacturing/core/2015/02" )"
-          R"(xmlns:m="http://schemas.microsoft.com/3dmanufacturing/material/2015/02">)"
-          "\n"
-          R"(<metadata name="Application">triview )" TRIVIEW_VERSION "</metadata>\n<metadata name=\"Title\">";
+    std::string out = R"(<?xml version="1.0" encoding="UTF-8"?>)"
+                      "\n"
+                      R"(<model unit="millimeter" xml:lang="en-US" )"
+                      R"(xmlns="http://schemas.microsoft.com/3dmanufacturing/core/2015/02" )"
+                      R"(xmlns:m="http://schemas.microsoft.com/3dmanufacturing/material/2015/02">)"
+                      "\n"
+                      R"(<metadata name="Application">triview )" TRIVIEW_VERSION
+                      "</metadata>\n<metadata name=\"Title\">";
     appendXmlText(out, modelName(model));
     out += "</metadata>\n<resources>\n<m:colorgroup id=\"1\">\n";
     for (const Rgb& colour : mesh.colours) {

@@ -43,7 +43,8 @@ void ZipArchive::add(std::string_view name, std::string_view content)
     if (content.size() >= std::numeric_limits<std::uint32_t>::max() || m_entries == 0xFFFF)
         throw RuntimeError(err::OutOfMemory);
     const std::string data = deflated(content);
-    const auto crc = static_cast<std::uint32_t>(libdeflate_crc32(0, content.data(), content.size()));
+    const auto crc
+        = static_cast<std::uint32_t>(libdeflate_crc32(0, content.data(), content.size()));
     const auto offset = static_cast<std::uint32_t>(m_bytes.size());
 
     // What the local header and the directory record share, from the version

@@ -55,7 +55,8 @@ TEST(CommandLine, MistakesAreUsageErrorsThatSayWhy)
             "--render writes a picture and --export the model: give one" },
         { { "--watch", "--export", "x.glb", "m.tri" }, "--watch is for the window; --export" },
         { { "--export", "x.xyz" },
-            "cannot write xyz models; the formats are glb, gltf, ply, ply-ascii, obj, stl, 3mf, fbx" },
+            "cannot write xyz models; the formats are glb, gltf, ply, ply-ascii, obj, stl, 3mf, "
+            "fbx" },
         { { "--export", "x.ply-ascii" }, "cannot write ply-ascii models" },
         { { "--export", "-" }, "--export cannot tell the format from -: name it with --format" },
         { { "--export", "x.glb", "--format", "png" }, "cannot write png models" },

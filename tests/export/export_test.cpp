@@ -2,16 +2,15 @@
 // (readers_test.py and pictures_test.py ask them the rest): positive zeros,
 // shared vertices, STL's header and normals, 3MF's package and its corners'
 // colours, and failures that leave the output as it was.
+#include "TempFile.h"
 #include "export/ExportMesh.h"
 #include "export/ExportModel.h"
 #include "model/TriReader.h"
-#include "TempFile.h"
-
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <zlib.h>
 
 namespace triview {
@@ -128,7 +127,8 @@ TEST(ExportFormats, ThreeMfIsAPackageOfOneMeshColouredByGroupInMillimetres)
             + record("0,0,255", "2,2,2", "2,2,2", "3,2,2"));
     const std::string zip = encodeModel(model, ExportFormat::ThreeMf);
     EXPECT_NE(zipEntry(zip, "[Content_Types].xml").find(R"(Extension="model")"), std::string::npos);
-    EXPECT_NE(zipEntry(zip, "_rels/.rels").find(R"(Target="/3D/3dmodel.model")"), std::string::npos);
+    EXPECT_NE(
+        zipEntry(zip, "_rels/.rels").find(R"(Target="/3D/3dmodel.model")"), std::string::npos);
     const std::string part = zipEntry(zip, "3D/3dmodel.model");
     EXPECT_NE(part.find(R"(unit="millimeter")"), std::string::npos);
     EXPECT_NE(part.find("<m:color color=\"#FF0000FF\"/>\n<m:color color=\"#0000FFFF\"/>"),

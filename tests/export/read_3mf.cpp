@@ -4,7 +4,6 @@
 // red, green, blue bytes. Exits 1 when lib3mf refuses the file.
 //   read_3mf FILE
 #include <Model/COM/NMR_DLLInterfaces.h>
-
 #include <cstdio>
 #include <vector>
 

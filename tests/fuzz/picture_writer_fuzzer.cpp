@@ -3,10 +3,10 @@
 // one. The encoder refuses with its error, or its bytes decode to the
 // picture (PNG: its very pixels) and the file holds exactly them. FIFOs and
 // standard output are the process tests'.
-#include "window/FrameImage.h"
 #include "runtime/OutputFile.h"
-#include "window/PictureEncoder.h"
 #include "runtime/RuntimeError.h"
+#include "window/FrameImage.h"
+#include "window/PictureEncoder.h"
 
 #include <QImage>
 #include <filesystem>
